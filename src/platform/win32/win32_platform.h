@@ -1,0 +1,42 @@
+// Win32 implementation of the platform interface, used by the frame and by
+// the Windows test binaries.
+#pragma once
+
+#include "platform/platform.h"
+
+namespace tovu {
+
+class Win32Platform final : public IPlatform {
+ public:
+  uint32_t ReadWholeFile(const Text& path, std::vector<uint8_t>& out) override;
+  uint32_t WriteWholeFile(const Text& path, const std::vector<uint8_t>& data) override;
+  uint32_t AppendToFile(const Text& path, const void* data, size_t size) override;
+  uint32_t CreateEmptyFile(const Text& path) override;
+  uint32_t RemoveFile(const Text& path) override;
+  uint32_t FileAttributes(const Text& path, uint32_t* error) override;
+  uint32_t SetAttributes(const Text& path, uint32_t attributes) override;
+  bool FindFirstExists(const Text& path) override;
+  uint32_t ListFolder(const Text& folder, std::vector<DirEntry>& out) override;
+  uint32_t MakeTempFile(const Text& folder, const Text& prefix, Text& out) override;
+  uint32_t MakeDirectory(const Text& path) override;
+  uint32_t RemoveFolder(const Text& path) override;
+  uint32_t CreateDirectoryTree(const Text& path) override;
+  uint32_t FullPathName(const Text& path, Text& out) override;
+  uint32_t LogicalDrives() override;
+  uint32_t DriveType(const Text& root) override;
+  uint32_t DiskFree(const Text& root, DiskFreeSpace& out) override;
+  bool GetEnv(const Text& name, Text& value) override;
+  LocalTime Now() override;
+  Text UserName() override;
+  Text ModulePath() override;
+  Text ErrorText(uint32_t code) override;
+};
+
+// Conversions between the core's text type and the Win32 wide strings.
+inline const wchar_t* W(const Text& t) { return reinterpret_cast<const wchar_t*>(t.c_str()); }
+inline Text FromW(const wchar_t* s) {
+  return s ? Text(reinterpret_cast<const char16_t*>(s)) : Text();
+}
+inline Text FromW(const wchar_t* s, size_t n) { return Text(reinterpret_cast<const char16_t*>(s), n); }
+
+}  // namespace tovu

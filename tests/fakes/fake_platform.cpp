@@ -1,0 +1,405 @@
+#include "fakes/fake_platform.h"
+
+#include <algorithm>
+
+#include "util/format.h"
+
+namespace tovu::test {
+
+FakePlatform::FakePlatform() {
+  time_.year = 2026;
+  time_.month = 3;
+  time_.day = 7;
+  time_.hour = 9;
+  time_.minute = 5;
+  time_.second = 4;
+  time_.dayOfWeek = 6;
+  AddDrive('C', drivetype::kFixed);
+}
+
+void FakePlatform::AddDrive(char letter, uint32_t type, uint64_t freeBytes, bool readOnly) {
+  letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  drives_[letter] = Drive{type, freeBytes, readOnly};
+  Text root;
+  root.push_back(static_cast<char16_t>(letter));
+  root += u":\\";
+  Node n;
+  n.name = root;
+  n.folder = true;
+  n.attributes = fileattr::kDirectory;
+  nodes_[Key(root)] = n;
+}
+
+void FakePlatform::RemoveDrive(char letter) {
+  letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  drives_.erase(letter);
+  Text prefix;
+  prefix.push_back(static_cast<char16_t>(letter));
+  prefix += u":";
+  for (auto it = nodes_.begin(); it != nodes_.end();) {
+    if (StartsWith(it->first, prefix)) it = nodes_.erase(it);
+    else ++it;
+  }
+}
+
+Text FakePlatform::Key(const Text& normalized) { return ToUpper(normalized); }
+
+Text FakePlatform::Parent(const Text& normalized) {
+  size_t pos = normalized.find_last_of(u'\\');
+  if (pos == Text::npos) return Text();
+  if (pos <= 2) return normalized.substr(0, 3);  // "C:\"
+  return normalized.substr(0, pos);
+}
+
+Text FakePlatform::Normalize(const Text& input) const {
+  Text path = input;
+  for (auto& c : path)
+    if (c == u'/') c = u'\\';
+  if (path.size() >= 2 && path[1] == u':') {
+    // absolute with drive
+    if (path.size() == 2 || path[2] != u'\\') path.insert(2, u"\\");
+  } else if (!path.empty() && path[0] == u'\\') {
+    if (path.size() > 1 && path[1] == u'\\') return Text();  // shares are not modelled
+    path = cwd_.substr(0, 2) + path;
+  } else {
+    Text base = cwd_;
+    if (base.back() != u'\\') base += u'\\';
+    path = base + path;
+  }
+  // Resolve "." and ".." components.
+  Text drive = path.substr(0, 2);
+  std::vector<Text> parts;
+  size_t i = 3;
+  while (i <= path.size()) {
+    size_t j = path.find(u'\\', i);
+    if (j == Text::npos) j = path.size();
+    Text comp = path.substr(i, j - i);
+    if (comp.empty() || comp == u".") {
+    } else if (comp == u"..") {
+      if (!parts.empty()) parts.pop_back();
+    } else {
+      parts.push_back(comp);
+    }
+    i = j + 1;
+  }
+  Text out = drive + u"\\";
+  for (size_t k = 0; k < parts.size(); ++k) {
+    if (k) out += u'\\';
+    out += parts[k];
+  }
+  return out;
+}
+
+const FakePlatform::Drive* FakePlatform::DriveOf(const Text& normalized) const {
+  if (normalized.size() < 2) return nullptr;
+  char letter = static_cast<char>(ToUpperChar(normalized[0]));
+  auto it = drives_.find(letter);
+  return it == drives_.end() ? nullptr : &it->second;
+}
+
+uint32_t FakePlatform::WriteCheck(const Text& normalized) const {
+  auto f = failures_.find(Key(normalized));
+  if (f != failures_.end()) return f->second;
+  const Drive* d = DriveOf(normalized);
+  if (!d) return winerr::kPathNotFound;
+  if (d->readOnly || d->type == drivetype::kCdrom) return winerr::kAccessDenied;
+  return 0;
+}
+
+bool FakePlatform::ParentIsFolder(const Text& normalized) const {
+  auto it = nodes_.find(Key(Parent(normalized)));
+  return it != nodes_.end() && it->second.folder;
+}
+
+void FakePlatform::AddFolder(const Text& path) {
+  Text n = Normalize(path);
+  std::vector<Text> chain;
+  for (Text p = n; p.size() > 3; p = Parent(p)) chain.push_back(p);
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+    Node& node = nodes_[Key(*it)];
+    if (node.name.empty()) {
+      node.name = *it;
+      node.folder = true;
+      node.attributes = fileattr::kDirectory;
+    }
+  }
+}
+
+void FakePlatform::AddFile(const Text& path, const std::string& bytes, uint32_t attributes) {
+  AddFile(path, std::vector<uint8_t>(bytes.begin(), bytes.end()), attributes);
+}
+
+void FakePlatform::AddFile(const Text& path, const std::vector<uint8_t>& bytes, uint32_t attributes) {
+  Text n = Normalize(path);
+  AddFolder(Parent(n));
+  Node node;
+  node.name = n;
+  node.data = bytes;
+  node.attributes = attributes;
+  nodes_[Key(n)] = node;
+}
+
+void FakePlatform::FailPath(const Text& path, uint32_t error) { failures_[Key(Normalize(path))] = error; }
+
+void FakePlatform::SetEnv(const Text& name, const Text& value) { env_[ToUpper(name)] = value; }
+void FakePlatform::UnsetEnv(const Text& name) { env_.erase(ToUpper(name)); }
+
+bool FakePlatform::IsFolder(const Text& path) const {
+  auto it = nodes_.find(Key(Normalize(path)));
+  return it != nodes_.end() && it->second.folder;
+}
+
+bool FakePlatform::IsFile(const Text& path) const {
+  auto it = nodes_.find(Key(Normalize(path)));
+  return it != nodes_.end() && !it->second.folder;
+}
+
+std::string FakePlatform::FileBytes(const Text& path) const {
+  auto it = nodes_.find(Key(Normalize(path)));
+  if (it == nodes_.end() || it->second.folder) return std::string();
+  return std::string(it->second.data.begin(), it->second.data.end());
+}
+
+std::vector<Text> FakePlatform::ListAll(const Text& root) const {
+  Text prefix = root.empty() ? Text() : Key(Normalize(root));
+  std::vector<Text> out;
+  for (const auto& [key, node] : nodes_) {
+    if (!prefix.empty() && !StartsWith(key, prefix)) continue;
+    Text name = node.name;
+    if (node.folder && name.back() != u'\\') name += u'\\';
+    out.push_back(name);
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+uint32_t FakePlatform::ReadWholeFile(const Text& path, std::vector<uint8_t>& out) {
+  out.clear();
+  Text n = Normalize(path);
+  auto it = nodes_.find(Key(n));
+  if (it == nodes_.end()) return ParentIsFolder(n) ? winerr::kFileNotFound : winerr::kPathNotFound;
+  if (it->second.folder) return winerr::kAccessDenied;
+  out = it->second.data;
+  return 0;
+}
+
+uint32_t FakePlatform::WriteWholeFile(const Text& path, const std::vector<uint8_t>& data) {
+  Text n = Normalize(path);
+  if (n.empty()) return winerr::kBadPathName;
+  if (uint32_t e = WriteCheck(n)) return e;
+  if (!ParentIsFolder(n)) return winerr::kPathNotFound;
+  auto it = nodes_.find(Key(n));
+  if (it != nodes_.end()) {
+    if (it->second.folder || (it->second.attributes & fileattr::kReadOnly)) return winerr::kAccessDenied;
+    it->second.data = data;
+    return 0;
+  }
+  Node node;
+  node.name = n;
+  node.data = data;
+  node.attributes = fileattr::kArchive;
+  nodes_[Key(n)] = node;
+  return 0;
+}
+
+uint32_t FakePlatform::AppendToFile(const Text& path, const void* data, size_t size) {
+  Text n = Normalize(path);
+  if (n.empty()) return winerr::kBadPathName;
+  if (uint32_t e = WriteCheck(n)) return e;
+  auto it = nodes_.find(Key(n));
+  if (it == nodes_.end()) {
+    if (!ParentIsFolder(n)) return winerr::kPathNotFound;
+    Node node;
+    node.name = n;
+    node.attributes = fileattr::kArchive;
+    it = nodes_.emplace(Key(n), node).first;
+  }
+  if (it->second.folder || (it->second.attributes & fileattr::kReadOnly)) return winerr::kAccessDenied;
+  const uint8_t* p = static_cast<const uint8_t*>(data);
+  it->second.data.insert(it->second.data.end(), p, p + size);
+  return 0;
+}
+
+uint32_t FakePlatform::CreateEmptyFile(const Text& path) { return WriteWholeFile(path, {}); }
+
+uint32_t FakePlatform::RemoveFile(const Text& path) {
+  Text n = Normalize(path);
+  if (uint32_t e = WriteCheck(n)) return e;
+  auto it = nodes_.find(Key(n));
+  if (it == nodes_.end()) return ParentIsFolder(n) ? winerr::kFileNotFound : winerr::kPathNotFound;
+  if (it->second.folder || (it->second.attributes & fileattr::kReadOnly)) return winerr::kAccessDenied;
+  nodes_.erase(it);
+  return 0;
+}
+
+uint32_t FakePlatform::FileAttributes(const Text& path, uint32_t* error) {
+  Text n = Normalize(path);
+  auto it = nodes_.find(Key(n));
+  if (it == nodes_.end()) {
+    if (error) *error = ParentIsFolder(n) ? winerr::kFileNotFound : winerr::kPathNotFound;
+    return fileattr::kInvalid;
+  }
+  if (error) *error = 0;
+  uint32_t a = it->second.attributes;
+  if (!it->second.folder && a == 0) a = fileattr::kNormal;
+  return a;
+}
+
+uint32_t FakePlatform::SetAttributes(const Text& path, uint32_t attributes) {
+  Text n = Normalize(path);
+  auto f = failures_.find(Key(n));
+  if (f != failures_.end()) return f->second;
+  auto it = nodes_.find(Key(n));
+  if (it == nodes_.end()) return winerr::kFileNotFound;
+  if (attributes == fileattr::kNormal) attributes = 0;
+  it->second.attributes = (attributes & ~fileattr::kDirectory) | (it->second.folder ? fileattr::kDirectory : 0);
+  return 0;
+}
+
+bool FakePlatform::FindFirstExists(const Text& path) {
+  return nodes_.count(Key(Normalize(path))) != 0;
+}
+
+uint32_t FakePlatform::ListFolder(const Text& folder, std::vector<DirEntry>& out) {
+  out.clear();
+  Text n = Normalize(folder);
+  auto it = nodes_.find(Key(n));
+  if (it == nodes_.end()) return winerr::kPathNotFound;
+  if (!it->second.folder) return winerr::kDirectory;
+  Text prefix = Key(n);
+  if (prefix.back() != u'\\') prefix += u'\\';
+  for (const auto& [key, node] : nodes_) {
+    if (key.size() <= prefix.size() || !StartsWith(key, prefix)) continue;
+    if (key.find(u'\\', prefix.size()) != Text::npos) continue;
+    DirEntry e;
+    e.name = node.name.substr(node.name.find_last_of(u'\\') + 1);
+    e.attributes = node.folder ? fileattr::kDirectory | node.attributes : (node.attributes ? node.attributes : fileattr::kNormal);
+    e.size = node.data.size();
+    out.push_back(e);
+  }
+  return 0;
+}
+
+uint32_t FakePlatform::MakeTempFile(const Text& folder, const Text& prefix, Text& out) {
+  Text n = Normalize(folder);
+  auto it = nodes_.find(Key(n));
+  if (it == nodes_.end() || !it->second.folder) return winerr::kDirectory;
+  Text base = n;
+  if (base.back() != u'\\') base += u'\\';
+  Text name = base + prefix.substr(0, 3) + Format(u"%X.tmp", tempCounter_++);
+  uint32_t e = WriteWholeFile(name, {});
+  if (e) return e;
+  out = name;
+  return 0;
+}
+
+uint32_t FakePlatform::MakeDirectory(const Text& path) {
+  ++createDirectoryCalls;
+  Text n = Normalize(path);
+  if (n.empty()) return winerr::kBadPathName;
+  if (n.size() > 248) return winerr::kFilenameExcedRange;
+  if (nodes_.count(Key(n))) return winerr::kAlreadyExists;
+  if (uint32_t e = WriteCheck(n)) return e;
+  if (!ParentIsFolder(n)) return winerr::kPathNotFound;
+  Node node;
+  node.name = n;
+  node.folder = true;
+  node.attributes = fileattr::kDirectory;
+  nodes_[Key(n)] = node;
+  return 0;
+}
+
+uint32_t FakePlatform::RemoveFolder(const Text& path) {
+  Text n = Normalize(path);
+  if (uint32_t e = WriteCheck(n)) return e;
+  auto it = nodes_.find(Key(n));
+  if (it == nodes_.end()) return ParentIsFolder(n) ? winerr::kFileNotFound : winerr::kPathNotFound;
+  if (!it->second.folder) return winerr::kDirectory;
+  std::vector<DirEntry> children;
+  ListFolder(n, children);
+  if (!children.empty()) return winerr::kDirNotEmpty;
+  if (n.size() <= 3) return winerr::kAccessDenied;
+  nodes_.erase(it);
+  return 0;
+}
+
+uint32_t FakePlatform::CreateDirectoryTree(const Text& path) {
+  Text n = Normalize(path);
+  if (n.empty()) return winerr::kBadPathName;
+  if (n.size() > 248) return winerr::kFilenameExcedRange;
+  auto it = nodes_.find(Key(n));
+  if (it != nodes_.end()) return it->second.folder ? winerr::kAlreadyExists : winerr::kFileExists;
+  if (!DriveOf(n)) return winerr::kPathNotFound;
+  std::vector<Text> chain;
+  for (Text p = n; p.size() > 3; p = Parent(p)) chain.push_back(p);
+  for (auto c = chain.rbegin(); c != chain.rend(); ++c) {
+    auto e = nodes_.find(Key(*c));
+    if (e != nodes_.end()) {
+      if (!e->second.folder) return winerr::kPathNotFound;
+      continue;
+    }
+    if (uint32_t err = MakeDirectory(*c)) return err;
+  }
+  return 0;
+}
+
+uint32_t FakePlatform::FullPathName(const Text& path, Text& out) {
+  if (path.size() >= 2 && path[0] == u'\\' && path[1] == u'\\') {
+    out = path;  // shares pass through unchanged
+    return 0;
+  }
+  Text n = Normalize(path);
+  if (n.empty()) return winerr::kBadPathName;
+  // GetFullPathNameW keeps a trailing backslash of the input.
+  if (!path.empty() && (path.back() == u'\\' || path.back() == u'/') && n.back() != u'\\') n += u'\\';
+  out = n;
+  return 0;
+}
+
+uint32_t FakePlatform::LogicalDrives() {
+  uint32_t mask = 0;
+  for (const auto& [letter, d] : drives_) mask |= 1u << (letter - 'A');
+  return mask;
+}
+
+uint32_t FakePlatform::DriveType(const Text& root) {
+  if (root.size() < 2 || root[1] != u':') return drivetype::kNoRootDir;
+  auto it = drives_.find(static_cast<char>(ToUpperChar(root[0])));
+  return it == drives_.end() ? drivetype::kNoRootDir : it->second.type;
+}
+
+uint32_t FakePlatform::DiskFree(const Text& root, DiskFreeSpace& out) {
+  out = DiskFreeSpace{};
+  if (root.size() < 2 || root[1] != u':') return winerr::kInvalidParameter;
+  auto it = drives_.find(static_cast<char>(ToUpperChar(root[0])));
+  if (it == drives_.end()) return winerr::kPathNotFound;
+  if (it->second.type == drivetype::kCdrom && it->second.freeBytes == 0) return winerr::kNotReady;
+  out.sectorsPerCluster = 8;
+  out.bytesPerSector = 512;
+  uint64_t clusters = it->second.freeBytes / 4096;
+  out.freeClusters = clusters > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<uint32_t>(clusters);
+  out.totalClusters = out.freeClusters;
+  return 0;
+}
+
+bool FakePlatform::GetEnv(const Text& name, Text& value) {
+  auto it = env_.find(ToUpper(name));
+  if (it == env_.end()) {
+    value.clear();
+    return false;
+  }
+  value = it->second;
+  return true;
+}
+
+Text FakePlatform::ErrorText(uint32_t code) {
+  switch (code) {
+    case 0: return u"The operation completed successfully.\r\n";
+    case 2: return u"The system cannot find the file specified.\r\n";
+    case 3: return u"The system cannot find the path specified.\r\n";
+    case 5: return u"Access is denied.\r\n";
+    default: return Format(u"Error %u.\r\n", code);
+  }
+}
+
+}  // namespace tovu::test

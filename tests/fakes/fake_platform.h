@@ -1,0 +1,103 @@
+// An in-memory platform for native unit tests: drives with types and free
+// space, a case-insensitive file system of folders and files, an
+// environment, a settable clock, user name and module path, and failure
+// injection per path.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace tovu::test {
+
+class FakePlatform : public IPlatform {
+ public:
+  FakePlatform();
+
+  // ---- shaping the machine ----------------------------------------------
+  // Adds drive `letter` (A-Z) with its type and free bytes (reported as
+  // 512-byte sectors, 8 sectors per cluster). Read-only drives refuse every
+  // write with error 5. Drive C: (fixed) exists from the start.
+  void AddDrive(char letter, uint32_t type, uint64_t freeBytes = 1ull << 34, bool readOnly = false);
+  void RemoveDrive(char letter);
+  void AddFolder(const Text& path);                    // with all parents
+  void AddFile(const Text& path, const std::string& bytes, uint32_t attributes = fileattr::kArchive);
+  void AddFile(const Text& path, const std::vector<uint8_t>& bytes, uint32_t attributes = fileattr::kArchive);
+  // Every write operation on exactly this path (create, delete, write,
+  // remove) fails with `error`.
+  void FailPath(const Text& path, uint32_t error);
+  void SetEnv(const Text& name, const Text& value);
+  void UnsetEnv(const Text& name);
+  void SetTime(const LocalTime& t) { time_ = t; }
+  void SetUserName(const Text& u) { user_ = u; }
+  void SetModulePath(const Text& p) { module_ = p; }
+  void SetCurrentDirectory(const Text& p) { cwd_ = p; }
+
+  // ---- looking at it -----------------------------------------------------
+  bool IsFolder(const Text& path) const;
+  bool IsFile(const Text& path) const;
+  std::string FileBytes(const Text& path) const;  // "" when missing
+  // All paths (folders end with "\") below and including `root`, sorted.
+  std::vector<Text> ListAll(const Text& root = u"") const;
+  int createDirectoryCalls = 0;
+
+  // ---- IPlatform ---------------------------------------------------------
+  uint32_t ReadWholeFile(const Text& path, std::vector<uint8_t>& out) override;
+  uint32_t WriteWholeFile(const Text& path, const std::vector<uint8_t>& data) override;
+  uint32_t AppendToFile(const Text& path, const void* data, size_t size) override;
+  uint32_t CreateEmptyFile(const Text& path) override;
+  uint32_t RemoveFile(const Text& path) override;
+  uint32_t FileAttributes(const Text& path, uint32_t* error) override;
+  uint32_t SetAttributes(const Text& path, uint32_t attributes) override;
+  bool FindFirstExists(const Text& path) override;
+  uint32_t ListFolder(const Text& folder, std::vector<DirEntry>& out) override;
+  uint32_t MakeTempFile(const Text& folder, const Text& prefix, Text& out) override;
+  uint32_t MakeDirectory(const Text& path) override;
+  uint32_t RemoveFolder(const Text& path) override;
+  uint32_t CreateDirectoryTree(const Text& path) override;
+  uint32_t FullPathName(const Text& path, Text& out) override;
+  uint32_t LogicalDrives() override;
+  uint32_t DriveType(const Text& root) override;
+  uint32_t DiskFree(const Text& root, DiskFreeSpace& out) override;
+  bool GetEnv(const Text& name, Text& value) override;
+  LocalTime Now() override { return time_; }
+  Text UserName() override { return user_; }
+  Text ModulePath() override { return module_; }
+  Text ErrorText(uint32_t code) override;
+
+ private:
+  struct Node {
+    Text name;  // full path as first written, without trailing backslash
+    bool folder = false;
+    std::vector<uint8_t> data;
+    uint32_t attributes = 0;
+  };
+  struct Drive {
+    uint32_t type = drivetype::kFixed;
+    uint64_t freeBytes = 0;
+    bool readOnly = false;
+  };
+
+  // Normalises to an absolute path without trailing backslash (the drive
+  // root keeps it: "C:\"); empty when the path cannot be resolved.
+  Text Normalize(const Text& path) const;
+  static Text Key(const Text& normalized);
+  static Text Parent(const Text& normalized);
+  const Drive* DriveOf(const Text& normalized) const;
+  uint32_t WriteCheck(const Text& normalized) const;  // 0 or error
+  bool ParentIsFolder(const Text& normalized) const;
+
+  std::map<Text, Node> nodes_;  // by Key()
+  std::map<char, Drive> drives_;
+  std::map<Text, uint32_t> failures_;  // by Key()
+  std::map<Text, Text> env_;           // by upper-case name
+  LocalTime time_;
+  Text user_ = u"tester";
+  Text module_ = u"C:\\Package\\Package.exe";
+  Text cwd_ = u"C:\\";
+  unsigned tempCounter_ = 0x1A2B;
+};
+
+}  // namespace tovu::test

@@ -1,0 +1,18 @@
+// Helpers shared by the native and the Windows test binaries.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tovu::test {
+
+// Bytes of tests/data/<relative> ("" when missing). Works natively and
+// under Wine (the source tree is reached through drive Z:).
+std::string ReadTestData(const std::string& relative);
+// The path of tests/data/<relative> as the running platform spells it.
+std::string TestDataPath(const std::string& relative);
+// Bytes shown with CR, LF and bytes outside printable ASCII escaped, for
+// readable failure messages when comparing files byte for byte.
+std::string Escape(const std::string& bytes);
+
+}  // namespace tovu::test
