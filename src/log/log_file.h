@@ -49,6 +49,7 @@ class CLogFile {
   }
 
   // Already formatted forms of the three writes above.
+  // (WriteLogText and WriteLogNoFunctionText apply the level filter too.)
   virtual int WriteLogText(int level, TextView function, const Text& message);
   virtual int WriteLogNoFunctionText(int level, const Text& message);
   virtual int WriteRawText(const Text& text);
@@ -84,6 +85,15 @@ class CBuildLogFile : public CLogFile {
  private:
   Text start_;
 };
+
+// The end banner that closes each log file (written by the application
+// and the initialiser, with or without a final line feed).
+inline constexpr char16_t kLogEndBanner[] =
+    u"############################## --------- End --------- ##############################";
+
+// Creates a log folder level by level from the root down (the path is cut
+// at its last backslash first). 0, or -1 when a level cannot be made.
+int CreateLogFolder(IPlatform& platform, const Text& path);
 
 // The per-level counters are process-wide (they count the lines of both log
 // files of a run). Tests reset them to start from a clean process state.

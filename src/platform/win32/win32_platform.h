@@ -6,7 +6,7 @@
 
 namespace tovu {
 
-class Win32Platform final : public IPlatform {
+class Win32Platform : public IPlatform {
  public:
   uint32_t ReadWholeFile(const Text& path, std::vector<uint8_t>& out) override;
   uint32_t WriteWholeFile(const Text& path, const std::vector<uint8_t>& data) override;
