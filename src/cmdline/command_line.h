@@ -15,14 +15,16 @@ namespace tovu {
 //
 // Program name: runs to the first blank or tab outside quotation marks;
 //   every quotation mark toggles quoting and is dropped; backslashes are
-//   ordinary characters.
+//   ordinary characters (Wine's runtimes apply the argument rules below to
+//   the name as well; names hold no quotation marks in practice).
 // Arguments: separated by runs of blanks and tabs outside quotation marks.
 //   2n backslashes + quotation mark   -> n backslashes, quoting toggles;
 //   2n+1 backslashes + quotation mark -> n backslashes and a literal mark;
 //   backslashes before anything else are literal;
 //   two quotation marks inside quotes -> one literal mark, quoting goes on
-//   (the newer CRT convention; the old msvcrt.dll and CommandLineToArgvW
-//   leave the quotes there instead);
+//   (the convention of the Visual C++ 2008 and later runtimes, and of
+//   Wine's msvcrt.dll and ucrtbase.dll; CommandLineToArgvW and the runtimes
+//   before 2008 end the quotes there instead);
 //   an empty quoted argument ("") is kept as an empty argument.
 // The text ends at its first NUL, as the zero-terminated original does.
 // The result always holds the program name (possibly empty). Linear time.
