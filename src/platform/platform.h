@@ -52,6 +52,9 @@ constexpr uint32_t kSystem = 0x4;
 constexpr uint32_t kDirectory = 0x10;
 constexpr uint32_t kArchive = 0x20;
 constexpr uint32_t kNormal = 0x80;
+// Symbolic links, junctions and mount points: a folder with this bit is
+// an entry to remove, never a folder to descend into.
+constexpr uint32_t kReparsePoint = 0x400;
 constexpr uint32_t kInvalid = 0xFFFFFFFFu;
 }  // namespace fileattr
 

@@ -87,7 +87,36 @@ Text FakePlatform::Normalize(const Text& input) const {
     if (k) out += u'\\';
     out += parts[k];
   }
-  return out;
+  return ResolveLinks(out);
+}
+
+Text FakePlatform::ResolveLinks(Text p) const {
+  if (linkCount_ == 0) return p;
+  for (int round = 0; round < 40; ++round) {
+    bool changed = false;
+    for (size_t at = p.find(u'\\', 3); at != Text::npos; at = p.find(u'\\', at + 1)) {
+      auto it = nodes_.find(Key(p.substr(0, at)));
+      if (it != nodes_.end() && !it->second.linkTarget.empty()) {
+        p = it->second.linkTarget + p.substr(at);
+        changed = true;
+        break;
+      }
+    }
+    if (!changed) break;
+  }
+  return p;
+}
+
+void FakePlatform::AddFolderLink(const Text& path, const Text& target) {
+  Text n = Normalize(path);
+  AddFolder(Parent(n));
+  Node node;
+  node.name = n;
+  node.folder = true;
+  node.attributes = fileattr::kDirectory | fileattr::kReparsePoint;
+  node.linkTarget = Normalize(target);
+  nodes_[Key(n)] = node;
+  ++linkCount_;
 }
 
 const FakePlatform::Drive* FakePlatform::DriveOf(const Text& normalized) const {
@@ -264,6 +293,11 @@ uint32_t FakePlatform::ListFolder(const Text& folder, std::vector<DirEntry>& out
   out.clear();
   Text n = Normalize(folder);
   auto it = nodes_.find(Key(n));
+  if (it != nodes_.end() && !it->second.linkTarget.empty()) {
+    n = ResolveLinks(n + u"\\x");
+    n.resize(n.size() - 2);
+    it = nodes_.find(Key(n));
+  }
   if (it == nodes_.end()) return winerr::kPathNotFound;
   if (!it->second.folder) return winerr::kDirectory;
   Text prefix = Key(n);
@@ -315,6 +349,11 @@ uint32_t FakePlatform::RemoveFolder(const Text& path) {
   auto it = nodes_.find(Key(n));
   if (it == nodes_.end()) return ParentIsFolder(n) ? winerr::kFileNotFound : winerr::kPathNotFound;
   if (!it->second.folder) return winerr::kDirectory;
+  if (!it->second.linkTarget.empty()) {
+    nodes_.erase(it);
+    --linkCount_;
+    return 0;
+  }
   std::vector<DirEntry> children;
   ListFolder(n, children);
   if (!children.empty()) return winerr::kDirNotEmpty;

@@ -25,6 +25,11 @@ class FakePlatform : public IPlatform {
   void AddFolder(const Text& path);                    // with all parents
   void AddFile(const Text& path, const std::string& bytes, uint32_t attributes = fileattr::kArchive);
   void AddFile(const Text& path, const std::vector<uint8_t>& bytes, uint32_t attributes = fileattr::kArchive);
+  // A folder link (symbolic link or junction) at `path` to the folder
+  // `target`: paths through it reach the target's entries; the link itself
+  // reports the directory and reparse-point attributes, and removing it
+  // removes only the link, as RemoveDirectoryW does.
+  void AddFolderLink(const Text& path, const Text& target);
   // Every write operation on exactly this path (create, delete, write,
   // remove) fails with `error`.
   void FailPath(const Text& path, uint32_t error);
@@ -73,6 +78,7 @@ class FakePlatform : public IPlatform {
     bool folder = false;
     std::vector<uint8_t> data;
     uint32_t attributes = 0;
+    Text linkTarget;  // normalized; non-empty for a folder link
   };
   struct Drive {
     uint32_t type = drivetype::kFixed;
@@ -88,6 +94,9 @@ class FakePlatform : public IPlatform {
   const Drive* DriveOf(const Text& normalized) const;
   uint32_t WriteCheck(const Text& normalized) const;  // 0 or error
   bool ParentIsFolder(const Text& normalized) const;
+  // Replaces a leading part of the path that is a folder link by the link's
+  // target (the path itself, when it is a link, stays).
+  Text ResolveLinks(Text normalized) const;
 
   std::map<Text, Node> nodes_;  // by Key()
   std::map<char, Drive> drives_;
@@ -98,6 +107,7 @@ class FakePlatform : public IPlatform {
   Text module_ = u"C:\\Package\\Package.exe";
   Text cwd_ = u"C:\\";
   unsigned tempCounter_ = 0x1A2B;
+  int linkCount_ = 0;
 };
 
 }  // namespace tovu::test
