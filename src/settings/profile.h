@@ -3,6 +3,10 @@
 // those of GetPrivateProfileStringW, GetPrivateProfileIntW,
 // GetPrivateProfileSectionW and GetPrivateProfileSectionNamesW for the
 // same file (checked against the platform under Wine).
+//
+// Every call reads the file afresh through IPlatform::ReadWholeFile; nothing
+// is cached. A file that cannot be read or makes no sense gives the
+// defaults; nothing here throws.
 #pragma once
 
 #include <cstdint>
@@ -14,12 +18,21 @@
 
 namespace tovu {
 
+// What a list-returning profile function leaves in its caller's buffer: the
+// texts between the zero characters (up to the first empty one) and the
+// count the function returns.
+struct ProfileList {
+  std::vector<Text> items;
+  uint32_t count = 0;
+};
+
 class CProfile {
  public:
   explicit CProfile(IPlatform& platform) : platform_(platform) {}
 
   // GetPrivateProfileStringW with a buffer of `bufferChars` characters
-  // (the result holds at most bufferChars - 1 of them).
+  // (the result holds at most bufferChars - 1 of them; its length is the
+  // count the platform returns).
   Text GetString(const Text& file, const Text& section, const Text& key, const Text& defaultValue,
                  size_t bufferChars = 1024);
   // GetPrivateProfileIntW.
@@ -30,9 +43,19 @@ class CProfile {
   std::vector<Text> GetSection(const Text& file, const Text& section, size_t bufferChars);
   // GetPrivateProfileSectionNamesW with a buffer of `bufferChars`.
   std::vector<Text> GetSectionNames(const Text& file, size_t bufferChars);
+  // The same two with the count the platform returns.
+  ProfileList ReadSection(const Text& file, const Text& section, size_t bufferChars);
+  ProfileList ReadSectionNames(const Text& file, size_t bufferChars);
+
   // WritePrivateProfileStringW: writes a key (value given) or deletes it
   // (no value). Keeps the file UTF-16LE with its byte-order mark and every
-  // other line as it was. Returns 0 or an error code.
+  // other line as it was (a file in another encoding is rewritten as
+  // UTF-16LE with byte-order mark, its text unchanged); a missing file is
+  // created as UTF-16LE with byte-order mark. A value with blanks at an end
+  // or enclosed in quotes is written in double quotes, so that it reads back
+  // unchanged. Names or values that would break the line structure (line
+  // breaks, zero characters, "=" or "]" in names) are refused with 87.
+  // Returns 0 or an error code.
   uint32_t WriteString(const Text& file, const Text& section, const Text& key, const std::optional<Text>& value);
 
  private:
