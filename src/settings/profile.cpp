@@ -333,6 +333,13 @@ bool HasLineBreakOrZero(TextView t) {
   return t.find_first_of(Text(u"\r\n\0", 3)) != TextView::npos;
 }
 
+// Lines the packages use as comments; a new key goes after the last line
+// of its section that is none of them.
+bool IsCommentLine(TextView raw) {
+  const TextView t = TrimProfile(raw);
+  return !t.empty() && (t[0] == u';' || t[0] == u'#' || StartsWith(t, u"//"));
+}
+
 Text ValueForWriting(const Text& value) {
   const bool blankAtEnd = !value.empty() && (IsProfileSpace(value.front()) || IsProfileSpace(value.back()));
   const bool enclosed =
@@ -537,17 +544,25 @@ uint32_t CProfile::WriteString(const Text& file, const Text& section, const Text
         continue;
       }
       if (current < 0 || m.kind == LineKind::kBlank) continue;
-      matching[static_cast<size_t>(current)].lastContent = i;
+      if (!IsCommentLine(TextView(text).substr(lines[i].start, lines[i].end - lines[i].start)))
+        matching[static_cast<size_t>(current)].lastContent = i;
       if (m.kind == LineKind::kKey && SameName(m.name, name)) {
         if (current == 0) keyLinesFirst.push_back(i);
         keyLinesAll.push_back(i);
       }
     }
 
+    // New lines end as the file's lines do (CR LF in a new file).
+    Text fileTerminator = u"\r\n";
+    for (const PhysicalLine& l : lines) {
+      if (l.next > l.end) {
+        fileTerminator = text.substr(l.end, l.next - l.end);
+        break;
+      }
+    }
     auto terminatorOf = [&](size_t i) -> Text {
       const PhysicalLine& l = lines[i];
-      Text t = text.substr(l.end, l.next - l.end);
-      return t.empty() ? Text(u"\r\n") : t;
+      return l.next > l.end ? text.substr(l.end, l.next - l.end) : fileTerminator;
     };
 
     Text out;
@@ -595,7 +610,7 @@ uint32_t CProfile::WriteString(const Text& file, const Text& section, const Text
       } else {
         // A new section at the end of the file.
         out = text;
-        Text term = u"\r\n";
+        Text term = fileTerminator;
         if (!lines.empty()) {
           const PhysicalLine& last = lines.back();
           term = terminatorOf(lines.size() - 1);
