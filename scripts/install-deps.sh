@@ -3,15 +3,15 @@
 # Idempotent: packages already present are not fetched again.
 set -euo pipefail
 
+# What each package is for: README.md, "Dependencies".
 PACKAGES=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++
   libgtest-dev googletest
-  zlib1g-dev libssl-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   mingw-w64-x86-64-dev mingw-w64-i686-dev
-  libz-mingw-w64-dev
   wine wine64
   xvfb xauth
+  util-linux mount
 )
 
 missing=()
