@@ -38,7 +38,7 @@ namespace {
 // ask for gigabytes of padding).
 constexpr int kMaxWidth = 100000;
 
-struct Spec {
+struct ConvSpec {
   bool left = false;
   bool zero = false;
   bool plus = false;
@@ -48,7 +48,7 @@ struct Spec {
   bool wide64 = false;
 };
 
-void Pad(Text& out, const Text& body, const Spec& sp, bool numeric) {
+void Pad(Text& out, const Text& body, const ConvSpec& sp, bool numeric) {
   const int len = static_cast<int>(body.size());
   if (len >= sp.width) {
     out += body;
@@ -83,7 +83,7 @@ Text Digits(uint64_t v, unsigned base, bool upper) {
   return out;
 }
 
-Text FormatInteger(const FmtArg& a, char16_t conv, const Spec& sp) {
+Text FormatInteger(const FmtArg& a, char16_t conv, const ConvSpec& sp) {
   Text sign;
   uint64_t mag;
   unsigned base = 10;
@@ -116,7 +116,7 @@ Text FormatInteger(const FmtArg& a, char16_t conv, const Spec& sp) {
   return sign + digits;
 }
 
-Text FormatDouble(double v, const Spec& sp) {
+Text FormatDouble(double v, const ConvSpec& sp) {
   // %f through the narrow C library: its output for %f is the same on both
   // platforms for finite values (only wide printf and exotic flags differ).
   if (std::isnan(v)) return u"nan";
@@ -153,7 +153,7 @@ Text FormatArgs(TextView format, std::initializer_list<FmtArg> args) {
       ++i;
       continue;
     }
-    Spec sp;
+    ConvSpec sp;
     for (; i < n; ++i) {
       char16_t f = format[i];
       if (f == u'-') sp.left = true;
@@ -199,9 +199,9 @@ Text FormatArgs(TextView format, std::initializer_list<FmtArg> args) {
         Text body;
         if (arg) {
           if (arg->kind() == FmtArg::Kind::Text) body = Text(arg->text());
-          else if (arg->kind() == FmtArg::Kind::Signed) body = FormatInteger(*arg, u'd', Spec{.wide64 = true});
-          else if (arg->kind() == FmtArg::Kind::Unsigned) body = FormatInteger(*arg, u'u', Spec{.wide64 = true});
-          else body = FormatDouble(arg->AsDouble(), Spec{});
+          else if (arg->kind() == FmtArg::Kind::Signed) body = FormatInteger(*arg, u'd', ConvSpec{.wide64 = true});
+          else if (arg->kind() == FmtArg::Kind::Unsigned) body = FormatInteger(*arg, u'u', ConvSpec{.wide64 = true});
+          else body = FormatDouble(arg->AsDouble(), ConvSpec{});
         }
         if (sp.precision >= 0 && body.size() > static_cast<size_t>(sp.precision)) body.resize(sp.precision);
         Pad(out, body, sp, false);
@@ -221,7 +221,7 @@ Text FormatArgs(TextView format, std::initializer_list<FmtArg> args) {
       case u'X': {
         if (arg) ++next;
         Text body = arg ? FormatInteger(*arg, conv, sp) : Text();
-        Spec padSpec = sp;
+        ConvSpec padSpec = sp;
         if (sp.precision >= 0) padSpec.zero = false;
         Pad(out, body, padSpec, true);
         break;
