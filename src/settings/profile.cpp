@@ -89,13 +89,7 @@ Text FromUtf8Profile(const uint8_t* p, size_t n) {
       continue;
     }
     i += need + 1;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
+    AppendCodePoint(out, cp);
   }
   return out;
 }

@@ -16,6 +16,8 @@ Text Widen(std::string_view s);
 // UTF-8 <-> UTF-16 (invalid sequences become U+FFFD).
 Text FromUtf8(std::string_view s);
 std::string ToUtf8(TextView t);
+// Appends one Unicode code point (a surrogate pair above U+FFFF).
+void AppendCodePoint(Text& out, uint32_t cp);
 
 // Case folding as the system uses it for names: A-Z and the Latin-1
 // capitals U+00C0..U+00DE (except U+00D7) map to lower case.
