@@ -62,7 +62,34 @@ class CExtractor {
   // mode 100 writes cabinet entries and skips all others. `targetFolder`
   // ends with a backslash. 0 when the list was read to its end, -1 on any
   // failure.
+  //
+  // Beyond the plain layout, an entry whose name is empty, 1,024 bytes or
+  // longer, of odd length, or not a plain file name (folder separators,
+  // drive colons, "." or "..", control characters) marks the container as
+  // damaged: one level-0 line and -1, nothing written for it. A header cut
+  // off by the end of the file is damaged too; data cut off by it gives a
+  // short output file and the normal end. After an abort request the
+  // result is -1.
   int ExtractFile(const Text& source, const Text& targetFolder, int mode, int32_t startOffset, uint32_t chunkSize);
+
+  // The largest buffer one call allocates; a larger chunk size copies in
+  // passes of this size (the output is the same).
+  static constexpr uint32_t kMaxBuffer = 64u << 20;
+
+ private:
+  template <typename... A>
+  void Log(int level, TextView format, const A&... args) {
+    LogLine(level, Format(format, args...));
+  }
+  void LogLine(int level, const Text& line);
+  int Damaged(const Text& source, uint64_t offset, TextView reason);
+
+  IPlatform& platform_;
+  CLogFile& log_;
+  LogRelayRecord record_;
+  IProgressWindow* window_ = nullptr;
+  int32_t total_ = 0;
+  int mode_ = EXTRACT_MODE_SETTINGS;
 };
 
 // Reads the container start offset from a file's version record.
@@ -70,7 +97,9 @@ class CTovuVersionInfoUpdater {
  public:
   virtual ~CTovuVersionInfoUpdater() = default;
   // dwFileSubtype of the file's version record; 0 when it has none or it
-  // cannot be read.
+  // cannot be read. Uses the process-wide platform: on Windows the
+  // system's version API (GetFileVersionInfoW), elsewhere the file's own
+  // resource section (container/pe_file.h), which picks the same record.
   uint32_t ReadFileSubtype(const Text& path);
 };
 

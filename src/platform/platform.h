@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "util/text.h"
@@ -20,8 +21,11 @@ constexpr uint32_t kSuccess = 0;
 constexpr uint32_t kFileNotFound = 2;
 constexpr uint32_t kPathNotFound = 3;
 constexpr uint32_t kAccessDenied = 5;
+constexpr uint32_t kInvalidFunction = 1;
 constexpr uint32_t kInvalidHandle = 6;
 constexpr uint32_t kNotReady = 21;
+constexpr uint32_t kWriteFault = 29;
+constexpr uint32_t kReadFault = 30;
 constexpr uint32_t kSharingViolation = 32;
 constexpr uint32_t kFileExists = 80;
 constexpr uint32_t kCannotMake = 82;
@@ -33,6 +37,9 @@ constexpr uint32_t kBadPathName = 161;
 constexpr uint32_t kAlreadyExists = 183;
 constexpr uint32_t kFilenameExcedRange = 206;
 constexpr uint32_t kDirectory = 267;
+constexpr uint32_t kNegativeSeek = 131;
+constexpr uint32_t kHandleEof = 38;
+constexpr uint32_t kNotSupported = 50;
 }  // namespace winerr
 
 namespace drivetype {
@@ -82,6 +89,36 @@ struct DiskFreeSpace {
   uint32_t totalClusters = 0;
 };
 
+// A file opened for reading (binary, others may read but not write).
+class IFileReader {
+ public:
+  virtual ~IFileReader() = default;
+  // Moves to an absolute position; `reached` receives the position the
+  // file is at afterwards. Returns 0 or the error.
+  virtual uint32_t Seek(uint64_t position, uint64_t* reached) = 0;
+  // Reads up to `size` bytes; `got` receives the count (0 at the end of
+  // the file). Returns 0 or the error.
+  virtual uint32_t Read(void* buffer, uint32_t size, uint32_t* got) = 0;
+  // The file's length in bytes; 0 or the error.
+  virtual uint32_t Size(uint64_t* size) = 0;
+};
+
+// A file created (or replaced) for binary writing, without sharing.
+class IFileWriter {
+ public:
+  virtual ~IFileWriter() = default;
+  // Writes all bytes. Returns 0 or the error.
+  virtual uint32_t Write(const void* data, uint32_t size) = 0;
+  // Hands the written bytes to the system (FlushFileBuffers / fsync is not
+  // implied). Returns 0 or the error.
+  virtual uint32_t Flush() = 0;
+  // Moves to an absolute position for the next write. Returns 0 or the error.
+  virtual uint32_t Seek(uint64_t position) = 0;
+  // Flushes and closes; later calls fail. Returns 0 or the error of the
+  // last flush. The destructor closes too, ignoring errors.
+  virtual uint32_t Close() = 0;
+};
+
 class IPlatform {
  public:
   virtual ~IPlatform() = default;
@@ -109,6 +146,27 @@ class IPlatform {
   // GetTempFileNameW with unique 0: creates the file, returns its name.
   virtual uint32_t MakeTempFile(const Text& folder, const Text& prefix, Text& out) = 0;
 
+  // ---- file streams (default: not supported) -----------------------------
+  // Opens an existing file for binary reading, denying others write access.
+  virtual uint32_t OpenRead(const Text& path, std::unique_ptr<IFileReader>& out) {
+    out.reset();
+    return winerr::kNotSupported;
+  }
+  // Creates a file for binary writing, replacing one of that name.
+  virtual uint32_t CreateWrite(const Text& path, std::unique_ptr<IFileWriter>& out) {
+    out.reset();
+    return winerr::kNotSupported;
+  }
+  // Renames a file, replacing an existing target (MoveFileExW with
+  // MOVEFILE_REPLACE_EXISTING). Returns 0 or the error.
+  virtual uint32_t MoveReplace(const Text& from, const Text& to) { return winerr::kNotSupported; }
+  // The length of a file in bytes. Returns 0 or the error.
+  virtual uint32_t FileSize(const Text& path, uint64_t* size);
+  // dwFileSubtype of the file's version record through the system's
+  // version API (GetFileVersionInfoW). Returns false when this platform
+  // has no such API; the caller then reads the file's resources itself.
+  virtual bool SystemFileSubtype(const Text& path, uint32_t* subtype) { return false; }
+
   // ---- folders ---------------------------------------------------------
   // CreateDirectoryW: 0, 183 when it exists, or another error.
   virtual uint32_t MakeDirectory(const Text& path) = 0;
@@ -134,6 +192,17 @@ class IPlatform {
   virtual Text ModulePath() = 0;
   // FormatMessageW from the system table in the default language.
   virtual Text ErrorText(uint32_t code) = 0;
+  // A new GUID in registry format: braces and upper-case hexadecimal
+  // digits ("{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}"). Returns 0 or the
+  // error (out is then empty).
+  virtual uint32_t NewGuid(Text& out) {
+    out.clear();
+    return winerr::kNotSupported;
+  }
+  // The major version of Windows as this program sees it (GetVersionExW:
+  // 5 for XP, 6 for Vista to 8.1, 10 with a Windows 10 manifest); 0 when
+  // unknown.
+  virtual uint32_t WindowsMajorVersion() { return 0; }
 };
 
 // The process-wide platform. The frame installs the Win32 implementation at

@@ -431,6 +431,126 @@ bool FakePlatform::GetEnv(const Text& name, Text& value) {
   return true;
 }
 
+uint32_t FakePlatform::NewGuid(Text& out) {
+  out.clear();
+  if (!guids_.empty()) {
+    Text next = guids_.front();
+    guids_.erase(guids_.begin());
+    if (next.empty()) return winerr::kAccessDenied;
+    out = next;
+    return 0;
+  }
+  out = Format(u"{00000000-0000-0000-0000-%012X}", ++guidCounter_);
+  return 0;
+}
+
+class FakeReader : public IFileReader {
+ public:
+  FakeReader(FakePlatform& p, std::vector<uint8_t> data) : p_(p), data_(std::move(data)) {}
+  uint32_t Seek(uint64_t position, uint64_t* reached) override {
+    ++p_.streamSeeks;
+    // Like SetFilePointerEx: any position, even behind the end, is reached.
+    pos_ = position;
+    if (reached) *reached = pos_;
+    return 0;
+  }
+  uint32_t Read(void* buffer, uint32_t size, uint32_t* got) override {
+    ++p_.streamReads;
+    *got = 0;
+    if (p_.failReadAfter_ && p_.streamBytesRead_ >= p_.failReadAfter_) return p_.failReadError_;
+    uint64_t left = pos_ < data_.size() ? data_.size() - pos_ : 0;
+    uint32_t n = static_cast<uint32_t>(left < size ? left : size);
+    if (n) std::copy(data_.begin() + static_cast<std::ptrdiff_t>(pos_), data_.begin() + static_cast<std::ptrdiff_t>(pos_ + n), static_cast<uint8_t*>(buffer));
+    pos_ += n;
+    p_.streamBytesRead_ += n;
+    *got = n;
+    if (p_.onRead) p_.onRead(n);
+    return 0;
+  }
+  uint32_t Size(uint64_t* size) override {
+    *size = data_.size();
+    return 0;
+  }
+
+ private:
+  FakePlatform& p_;
+  std::vector<uint8_t> data_;
+  uint64_t pos_ = 0;
+};
+
+class FakeWriter : public IFileWriter {
+ public:
+  FakeWriter(FakePlatform& p, Text key) : p_(p), key_(std::move(key)) {}
+  uint32_t Write(const void* data, uint32_t size) override {
+    ++p_.streamWrites;
+    if (closed_) return winerr::kInvalidHandle;
+    auto it = p_.nodes_.find(key_);
+    if (it == p_.nodes_.end()) return winerr::kWriteFault;
+    const Drive* d = p_.DriveOf(it->second.name);
+    if (d && d->freeBytes < size) return winerr::kDiskFull;
+    auto& bytes = it->second.data;
+    if (bytes.size() < pos_ + size) bytes.resize(static_cast<size_t>(pos_ + size));
+    const uint8_t* src = static_cast<const uint8_t*>(data);
+    std::copy(src, src + size, bytes.begin() + static_cast<std::ptrdiff_t>(pos_));
+    pos_ += size;
+    return 0;
+  }
+  uint32_t Flush() override {
+    ++p_.streamFlushes;
+    return closed_ ? winerr::kInvalidHandle : 0;
+  }
+  uint32_t Seek(uint64_t position) override {
+    if (closed_) return winerr::kInvalidHandle;
+    pos_ = position;
+    return 0;
+  }
+  uint32_t Close() override {
+    if (closed_) return winerr::kInvalidHandle;
+    closed_ = true;
+    return 0;
+  }
+
+ private:
+  using Drive = FakePlatform::Drive;
+  FakePlatform& p_;
+  Text key_;
+  uint64_t pos_ = 0;
+  bool closed_ = false;
+};
+
+uint32_t FakePlatform::OpenRead(const Text& path, std::unique_ptr<IFileReader>& out) {
+  out.reset();
+  std::vector<uint8_t> data;
+  if (uint32_t e = ReadWholeFile(path, data)) return e;
+  out = std::make_unique<FakeReader>(*this, std::move(data));
+  return 0;
+}
+
+uint32_t FakePlatform::CreateWrite(const Text& path, std::unique_ptr<IFileWriter>& out) {
+  out.reset();
+  if (uint32_t e = WriteWholeFile(path, {})) return e;
+  out = std::make_unique<FakeWriter>(*this, Key(Normalize(path)));
+  return 0;
+}
+
+uint32_t FakePlatform::MoveReplace(const Text& from, const Text& to) {
+  Text f = Normalize(from), t = Normalize(to);
+  if (uint32_t e = WriteCheck(f)) return e;
+  if (uint32_t e = WriteCheck(t)) return e;
+  auto it = nodes_.find(Key(f));
+  if (it == nodes_.end()) return ParentIsFolder(f) ? winerr::kFileNotFound : winerr::kPathNotFound;
+  if (it->second.folder) return winerr::kAccessDenied;
+  if (!ParentIsFolder(t)) return winerr::kPathNotFound;
+  auto old = nodes_.find(Key(t));
+  if (old != nodes_.end() && (old->second.folder || (old->second.attributes & fileattr::kReadOnly)))
+    return winerr::kAccessDenied;
+  Node node = it->second;
+  node.name = t;
+  nodes_.erase(it);
+  nodes_[Key(t)] = node;
+  return 0;
+}
+
 Text FakePlatform::ErrorText(uint32_t code) {
   switch (code) {
     case 0: return u"The operation completed successfully.\r\n";

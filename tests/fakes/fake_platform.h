@@ -4,6 +4,7 @@
 // injection per path.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -39,6 +40,10 @@ class FakePlatform : public IPlatform {
   void SetUserName(const Text& u) { user_ = u; }
   void SetModulePath(const Text& p) { module_ = p; }
   void SetCurrentDirectory(const Text& p) { cwd_ = p; }
+  // The GUIDs NewGuid hands out next, in order; after them it counts up
+  // from {00000000-0000-0000-0000-000000000001}. A GUID of "" fails with 5.
+  void QueueGuid(const Text& guid) { guids_.push_back(guid); }
+  void SetWindowsMajorVersion(uint32_t major) { windowsMajor_ = major; }
 
   // ---- looking at it -----------------------------------------------------
   bool IsFolder(const Text& path) const;
@@ -59,6 +64,18 @@ class FakePlatform : public IPlatform {
   bool FindFirstExists(const Text& path) override;
   uint32_t ListFolder(const Text& folder, std::vector<DirEntry>& out) override;
   uint32_t MakeTempFile(const Text& folder, const Text& prefix, Text& out) override;
+  uint32_t OpenRead(const Text& path, std::unique_ptr<IFileReader>& out) override;
+  uint32_t CreateWrite(const Text& path, std::unique_ptr<IFileWriter>& out) override;
+  uint32_t MoveReplace(const Text& from, const Text& to) override;
+  // Reads of open streams fail with this error after `afterBytes` bytes
+  // have been read through them (0 = off).
+  void FailReadsAfter(uint64_t afterBytes, uint32_t error) { failReadAfter_ = afterBytes; failReadError_ = error; }
+  // Called after each stream read (tests use it to act between chunks).
+  std::function<void(uint32_t got)> onRead;
+  int streamReads = 0;
+  int streamWrites = 0;
+  int streamFlushes = 0;
+  int streamSeeks = 0;
   uint32_t MakeDirectory(const Text& path) override;
   uint32_t RemoveFolder(const Text& path) override;
   uint32_t CreateDirectoryTree(const Text& path) override;
@@ -71,6 +88,8 @@ class FakePlatform : public IPlatform {
   Text UserName() override { return user_; }
   Text ModulePath() override { return module_; }
   Text ErrorText(uint32_t code) override;
+  uint32_t NewGuid(Text& out) override;
+  uint32_t WindowsMajorVersion() override { return windowsMajor_; }
 
  private:
   struct Node {
@@ -107,7 +126,15 @@ class FakePlatform : public IPlatform {
   Text module_ = u"C:\\Package\\Package.exe";
   Text cwd_ = u"C:\\";
   unsigned tempCounter_ = 0x1A2B;
+  uint64_t failReadAfter_ = 0;
+  uint32_t failReadError_ = 0;
+  uint64_t streamBytesRead_ = 0;
+  friend class FakeReader;
+  friend class FakeWriter;
   int linkCount_ = 0;
+  std::vector<Text> guids_;
+  uint32_t guidCounter_ = 0;
+  uint32_t windowsMajor_ = 6;
 };
 
 }  // namespace tovu::test

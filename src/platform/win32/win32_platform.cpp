@@ -1,6 +1,9 @@
 #include "platform/win32/win32_platform.h"
 
+#include "util/format.h"
+
 #include <windows.h>
+#include <objbase.h>
 #include <shlobj.h>
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide characters are UTF-16 code units");
@@ -33,7 +36,148 @@ uint32_t WriteAll(HANDLE h, const void* data, size_t size) {
   return 0;
 }
 
+class Win32FileReader : public IFileReader {
+ public:
+  explicit Win32FileReader(HANDLE h) : h_(h) {}
+  ~Win32FileReader() override { ::CloseHandle(h_); }
+  uint32_t Seek(uint64_t position, uint64_t* reached) override {
+    LARGE_INTEGER to, now{};
+    to.QuadPart = static_cast<LONGLONG>(position);
+    if (position > 0x7FFFFFFFFFFFFFFFull) return ERROR_NEGATIVE_SEEK;
+    if (!::SetFilePointerEx(h_, to, &now, FILE_BEGIN)) {
+      uint32_t e = ::GetLastError();
+      if (reached) {
+        LARGE_INTEGER zero{};
+        ::SetFilePointerEx(h_, zero, &now, FILE_CURRENT);
+        *reached = static_cast<uint64_t>(now.QuadPart);
+      }
+      return e;
+    }
+    if (reached) *reached = static_cast<uint64_t>(now.QuadPart);
+    return 0;
+  }
+  uint32_t Read(void* buffer, uint32_t size, uint32_t* got) override {
+    DWORD n = 0;
+    BOOL ok = ::ReadFile(h_, buffer, size, &n, nullptr);
+    *got = n;
+    return ok ? 0 : ::GetLastError();
+  }
+  uint32_t Size(uint64_t* size) override {
+    LARGE_INTEGER s{};
+    if (!::GetFileSizeEx(h_, &s)) {
+      *size = 0;
+      return ::GetLastError();
+    }
+    *size = static_cast<uint64_t>(s.QuadPart);
+    return 0;
+  }
+
+ private:
+  HANDLE h_;
+};
+
+class Win32FileWriter : public IFileWriter {
+ public:
+  explicit Win32FileWriter(HANDLE h) : h_(h) {}
+  ~Win32FileWriter() override { Close(); }
+  uint32_t Write(const void* data, uint32_t size) override {
+    if (h_ == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
+    return WriteAll(h_, data, size);
+  }
+  uint32_t Flush() override {
+    // WriteFile hands the bytes to the system already; nothing is buffered here.
+    return h_ == INVALID_HANDLE_VALUE ? ERROR_INVALID_HANDLE : 0;
+  }
+  uint32_t Seek(uint64_t position) override {
+    if (h_ == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(position);
+    return ::SetFilePointerEx(h_, to, nullptr, FILE_BEGIN) ? 0 : ::GetLastError();
+  }
+  uint32_t Close() override {
+    if (h_ == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
+    uint32_t e = ::CloseHandle(h_) ? 0 : ::GetLastError();
+    h_ = INVALID_HANDLE_VALUE;
+    return e;
+  }
+
+ private:
+  HANDLE h_;
+};
+
+using GetFileVersionInfoSizeWFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
+using GetFileVersionInfoWFn = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
+
+// version.dll from the system folder: LOAD_LIBRARY_SEARCH_SYSTEM32 where the
+// loader knows it, else the full path of the system folder's copy.
+HMODULE LoadSystemVersionDll() {
+  HMODULE m = ::LoadLibraryExW(L"version.dll", nullptr, 0x00000800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */);
+  if (m) return m;
+  wchar_t dir[MAX_PATH + 1];
+  UINT n = ::GetSystemDirectoryW(dir, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH - 13) return nullptr;
+  std::wstring full(dir, n);
+  full += L"\\version.dll";
+  return ::LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
 }  // namespace
+
+uint32_t Win32Platform::OpenRead(const Text& path, std::unique_ptr<IFileReader>& out) {
+  out.reset();
+  HANDLE h = ::CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return ::GetLastError();
+  out = std::make_unique<Win32FileReader>(h);
+  return 0;
+}
+
+uint32_t Win32Platform::CreateWrite(const Text& path, std::unique_ptr<IFileWriter>& out) {
+  out.reset();
+  HANDLE h = ::CreateFileW(W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return ::GetLastError();
+  out = std::make_unique<Win32FileWriter>(h);
+  return 0;
+}
+
+uint32_t Win32Platform::MoveReplace(const Text& from, const Text& to) {
+  return ::MoveFileExW(W(from), W(to), MOVEFILE_REPLACE_EXISTING) ? 0 : ::GetLastError();
+}
+
+uint32_t Win32Platform::FileSize(const Text& path, uint64_t* size) {
+  *size = 0;
+  WIN32_FILE_ATTRIBUTE_DATA d;
+  if (!::GetFileAttributesExW(W(path), GetFileExInfoStandard, &d)) return ::GetLastError();
+  if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return ERROR_ACCESS_DENIED;
+  *size = (static_cast<uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
+  return 0;
+}
+
+bool Win32Platform::SystemFileSubtype(const Text& path, uint32_t* subtype) {
+  *subtype = 0;
+  static HMODULE dll = LoadSystemVersionDll();
+  if (!dll) return true;  // the system has the API; the record cannot be read
+  auto sizeFn = reinterpret_cast<GetFileVersionInfoSizeWFn>(
+      reinterpret_cast<void*>(::GetProcAddress(dll, "GetFileVersionInfoSizeW")));
+  auto infoFn = reinterpret_cast<GetFileVersionInfoWFn>(
+      reinterpret_cast<void*>(::GetProcAddress(dll, "GetFileVersionInfoW")));
+  if (!sizeFn || !infoFn) return true;
+  DWORD handle = 0;
+  DWORD size = sizeFn(W(path), &handle);
+  if (size == 0) return true;
+  std::vector<uint8_t> block(size);
+  if (!infoFn(W(path), 0, size, block.data())) return true;
+  // Header words and "VS_VERSION_INFO" with its zero: the fixed file
+  // information starts at byte 40; dwFileSubtype is its word at byte 40.
+  if (size < 84) return true;
+  const uint8_t* sig = block.data() + 40;
+  if (sig[0] != 0xBD || sig[1] != 0x04 || sig[2] != 0xEF || sig[3] != 0xFE) return true;
+  const uint8_t* p = block.data() + 80;
+  *subtype = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+             (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+  return true;
+}
 
 uint32_t Win32Platform::ReadWholeFile(const Text& path, std::vector<uint8_t>& out) {
   out.clear();
@@ -226,6 +370,27 @@ Text Win32Platform::ErrorText(uint32_t code) {
   if (n && msg) out = FromW(msg, n);
   if (msg) ::LocalFree(msg);
   return out;
+}
+
+uint32_t Win32Platform::NewGuid(Text& out) {
+  out.clear();
+  GUID g;
+  HRESULT hr = ::CoCreateGuid(&g);
+  if (FAILED(hr)) return HRESULT_FACILITY(hr) == FACILITY_WIN32 ? HRESULT_CODE(hr) : static_cast<uint32_t>(hr);
+  out = Format(u"{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", static_cast<uint32_t>(g.Data1),
+               static_cast<uint32_t>(g.Data2), static_cast<uint32_t>(g.Data3), g.Data4[0], g.Data4[1], g.Data4[2],
+               g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
+  return 0;
+}
+
+uint32_t Win32Platform::WindowsMajorVersion() {
+  OSVERSIONINFOW info = {};
+  info.dwOSVersionInfoSize = sizeof(info);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (!::GetVersionExW(&info)) return 0;
+#pragma GCC diagnostic pop
+  return info.dwMajorVersion;
 }
 
 }  // namespace tovu

@@ -18,6 +18,13 @@ class Win32Platform : public IPlatform {
   bool FindFirstExists(const Text& path) override;
   uint32_t ListFolder(const Text& folder, std::vector<DirEntry>& out) override;
   uint32_t MakeTempFile(const Text& folder, const Text& prefix, Text& out) override;
+  uint32_t OpenRead(const Text& path, std::unique_ptr<IFileReader>& out) override;
+  uint32_t CreateWrite(const Text& path, std::unique_ptr<IFileWriter>& out) override;
+  uint32_t MoveReplace(const Text& from, const Text& to) override;
+  uint32_t FileSize(const Text& path, uint64_t* size) override;
+  // GetFileVersionInfoW from version.dll, loaded from the system folder
+  // only (never from the executable's folder or the current directory).
+  bool SystemFileSubtype(const Text& path, uint32_t* subtype) override;
   uint32_t MakeDirectory(const Text& path) override;
   uint32_t RemoveFolder(const Text& path) override;
   uint32_t CreateDirectoryTree(const Text& path) override;
@@ -30,6 +37,8 @@ class Win32Platform : public IPlatform {
   Text UserName() override;
   Text ModulePath() override;
   Text ErrorText(uint32_t code) override;
+  uint32_t NewGuid(Text& out) override;
+  uint32_t WindowsMajorVersion() override;
 };
 
 // Conversions between the core's text type and the Win32 wide strings.

@@ -1,0 +1,135 @@
+// CFennockApp: the application object that owns the whole run of the
+// package. InitInstance runs the package from start to end; ExitInstance
+// cleans up and gives the process exit code; Quit ends the process early.
+// The Windows services it needs (image library, UI language, the
+// single-instance mutex, OLE, message boxes, ending the process) come
+// through IAppServices, so that the sequence runs on the fake platform too.
+#pragma once
+
+#include <cstdint>
+
+#include "cmdline/extractor_command_opt.h"
+#include "log/log_file.h"
+#include "platform/platform.h"
+#include "settings/initializer.h"
+#include "util/cutil.h"
+#include "util/text.h"
+
+namespace tovu {
+
+// Name of the single-instance mutex (in the per-logon namespace). Every
+// package built with this frame shares it.
+inline constexpr char16_t kSingleInstanceMutexName[] = u"{AA16C87C-7BE6-4670-8526-4D402D18B369}";
+
+inline constexpr char16_t kAnotherInstanceLogText[] = u"Another instance is already running.";
+inline constexpr char16_t kOleFailedLogText[] =
+    u"OLE initialization failed.  Make sure that the OLE libraries are the correct version.";
+
+class IAppServices {
+ public:
+  virtual ~IAppServices() = default;
+
+  // GDI+ (version 1, no debug callback, background thread and external
+  // codecs not suppressed): true with the token set.
+  virtual bool StartImageLibrary(uintptr_t& token) = 0;
+  virtual void ShutdownImageLibrary(uintptr_t token) = 0;
+  // GetUserDefaultUILanguage, looked up at run time; -1 when unavailable.
+  virtual int GetUILanguage() = 0;
+  // Parses the process's command line into the options.
+  virtual void ParseCommandLine(CExtractorCommandOpt& options) = 0;
+  // Creates the single-instance guard; true when another instance holds it.
+  virtual bool CreateSingleInstance() = 0;
+  virtual void CloseSingleInstance() = 0;
+  // OleInitialize: true on success.
+  virtual bool InitializeOle() = 0;
+  virtual void UninitializeOle() = 0;
+  // Loads the rich-edit control library the license page uses.
+  virtual void LoadRichEditLibrary() = 0;
+  // Shows a message box; returns the button pressed.
+  virtual int ShowMessage(const Text& text, const Text& caption, uint32_t style) = 0;
+  // Ends the process with the exit code. Never returns.
+  [[noreturn]] virtual void EndProcess(int exitCode) = 0;
+};
+
+// 1 for the UI languages whose wizard pages use the font "Arial" at 8
+// points: 1028, 1041, 1042, 2052.
+int IsCjkLanguage(int language);
+
+class CFennockApp : public IMessageBoxRoutine {
+ public:
+  CFennockApp(IPlatform& platform, CBuildLogFile& log, CUtil& util, CTovuInitalizer& initializer,
+              IAppServices& services);
+
+  // Runs the package; always returns 0 (the framework then calls
+  // ExitInstance, whose result is the exit code).
+  int InitInstance();
+  // Clean-up and the process exit code.
+  int ExitInstance();
+  // Deletes the Tovu temp folder, writes the log footer, shuts the image
+  // library down and ends the process with the exit code.
+  [[noreturn]] void Quit(int exitCode);
+
+  // 530 when silent, else 520 when unattended, else 510.
+  int GetRunMode() const;
+  // Has the initialiser create the Tovu temp folder; on failure shows the
+  // error (GUI mode) and quits with -1.
+  void CreateTovuTempDir();
+  // Removes the Tovu temp folder; runs at most once per process.
+  void DeleteTovuTempDir();
+  // Removes what an aborted extraction wrote.
+  void DeleteExtractedContents();
+
+  // The message-box routine: the caption is the display name, or the
+  // executable's path while none is set.
+  int ShowMessageBox(const Text& text, uint32_t style) override;
+  // A message box with its own caption.
+  int ShowMessageBox(const Text& text, const Text& caption, uint32_t style);
+
+  // ---- state -----------------------------------------------------------
+  const CExtractorCommandOpt& GetCommandLine() const { return options_; }
+  int GetCjkFlag() const { return cjk_; }
+  int GetSilentFlag() const { return silent_; }
+  int GetUnattendedFlag() const { return unattended_; }
+  int GetAnotherInstanceFlag() const { return anotherInstance_; }
+  const Text& GetDisplayName() const { return displayName_; }
+  void SetDisplayName(const Text& v) { displayName_ = v; }
+  int GetDeleteOnExitFlag() const { return deleteOnExit_; }
+  void SetDeleteOnExitFlag(int v) { deleteOnExit_ = v; }
+  int GetExtractOnlyFlag() const { return extractOnly_; }
+  void SetExtractOnlyFlag(int v) { extractOnly_ = v; }
+  int GetReturnCode() const { return returnCode_; }
+  void SetReturnCode(int v) { returnCode_ = v; }
+  int GetOSCheckResult() const { return osCheckResult_; }
+  void SetOSCheckResult(int v) { osCheckResult_ = v; }
+  int GetCheckOsFlag() const { return checkOs_; }
+  void SetCheckOsFlag(int v) { checkOs_ = v; }
+
+ private:
+  void WriteLogFooter();
+  void ShutdownImageLibrary();
+
+  IPlatform& platform_;
+  CBuildLogFile& log_;
+  CUtil& util_;
+  CTovuInitalizer& initializer_;
+  IAppServices& services_;
+
+  CExtractorCommandOpt options_;
+  uintptr_t gdiplusToken_ = 0;
+  bool gdiplusStarted_ = false;
+  bool oleInitialized_ = false;
+  bool guardOpen_ = false;
+  int cjk_ = 0;
+  int silent_ = 0;
+  int unattended_ = 0;
+  int anotherInstance_ = 0;
+  Text displayName_;
+  int deleteOnExit_ = 0;
+  int extractOnly_ = 0;
+  int returnCode_ = -2;
+  int osCheckResult_ = 300;
+  int checkOs_ = 0;
+  bool tovuTempDirDeleted_ = false;
+};
+
+}  // namespace tovu
