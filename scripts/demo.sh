@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Builds everything and runs the main job: the x86_64 frame under wine64.
-# Until the frame carries a container, it runs its foundation: command
-# line, run mode, the master log, the machine's fixed drives and the check
-# of an extraction folder, then the log summary. The script prints the log.
+# The frame starts as a package does: command line and run mode, the
+# master log, the single-instance guard, the Tovu temp folder on the
+# fixed drive with room (here D:), the settings entries of its attached
+# container unpacked into it, and at the end the folder removed and the
+# log closed with its summary. With the packager built, the demo packs the
+# fixture package (tests/data/package) and runs that; otherwise it runs
+# the bare frame, which carries no container. The script prints the log.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${TOVU_BUILD_ROOT:-$ROOT/build}
@@ -13,9 +17,28 @@ source "$ROOT/tests/wine/wine-lib.sh"
 wine_fresh_prefix demo
 
 FRAME="$BUILD/win64/bin/Fennock.exe"
-echo "== running: wine Fennock.exe -silent -debug \"-extractpath=C:\\Demo Target\" -setupLanguage=1031"
+FIXTURES="$ROOT/tests/data/package"
+WORK="$BUILD/win64/wine/scratch/demo.work"
+rm -rf "$WORK"
+mkdir -p "$WORK/d"
+wine_remove_drive z
+wine_add_drive d "$WORK/d" hd
+
+PACKAGE="$FRAME"
+PACKER="$BUILD/linux/bin/tovupack"
+if [ -x "$PACKER" ] && "$PACKER" build --frame "$FRAME" --settings "$FIXTURES/Properties_Tovu.ini" \
+    --entry "$FIXTURES/Defaultx.ulf" --entry "$FIXTURES/750TopImage.PNG" \
+    --entry "$FIXTURES/750BottomImage.PNG" --cabinet "$FIXTURES/WebCab1.cab" --output "$WORK/Package.exe"; then
+  PACKAGE="$WORK/Package.exe"
+  echo "== packed the fixture package: $PACKAGE"
+else
+  echo "== no packager: running the bare frame (no container)"
+fi
+cp "$PACKAGE" "$WINEPREFIX/drive_c/Package.exe"
+
+echo "== running: wine C:\\Package.exe -silent -debug (drives C: and D:)"
 rc=0
-wine_run "$FRAME" -silent -debug '-extractpath=C:\Demo Target' -setupLanguage=1031 || rc=$?
+wine_run 'C:\Package.exe' -silent -debug || rc=$?
 wine_stop
 
 LOG="$WINEPREFIX/drive_c/ProgramData/Maravel/Automation/Logfiles/Tovu.log"
@@ -23,10 +46,14 @@ echo "== exit code: $rc"
 echo "== master log ($LOG):"
 tr -d '\r' <"$LOG"
 echo
-echo "== what it did: parsed the command line (silent mode, debug detail, an"
-echo "   extraction folder), wrote the master log above with its START banner,"
-echo "   listed the fixed drives highest letter first with their free space,"
-echo "   validated the extraction folder by creating, testing and removing it,"
-echo "   and closed the log with its summary. The frame built for shipping is"
-echo "   $BUILD/win32/bin/Fennock.exe (i686; it cannot run on this machine)."
+echo "== left on D: after the run: $(ls -A "$WORK/d" | wc -l) entries"
+echo "== what it did: parsed the command line (silent mode), recreated the"
+echo "   master log with its START banner, took the single-instance mutex,"
+echo "   measured the package, made the Tovu temp folder D:\\{GUID}\\ on the"
+echo "   highest fixed drive with room, unpacked the settings entries of the"
+echo "   container into it (the cabinet entry stays in the package), then"
+echo "   removed the folder and closed the log with its summary. The frame"
+echo "   built for shipping is $BUILD/win32/bin/Fennock.exe (i686; it cannot"
+echo "   run on this machine)."
+rm -rf "$WORK"
 exit "$rc"
