@@ -184,6 +184,12 @@ std::string BuildPackage(IPlatform& platform, const BuildRequest& request, Build
   if (request.output.empty()) return "no output given (--output)";
 
   // ---- the frame ------------------------------------------------------------
+  uint64_t frameSize = 0;
+  if (uint32_t e = platform.FileSize(request.frame, &frameSize))
+    return "cannot read the frame " + U8(request.frame) + ": " + SystemMessage(platform, e);
+  if (frameSize > kMaxStartOffset)
+    return "the frame " + U8(request.frame) + " has " + std::to_string(frameSize) +
+           " bytes: the container would start at or beyond 2 GiB, where the frame cannot find it";
   std::vector<uint8_t> frame;
   if (uint32_t e = platform.ReadWholeFile(request.frame, frame))
     return "cannot read the frame " + U8(request.frame) + ": " + SystemMessage(platform, e);
