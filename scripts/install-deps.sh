@@ -12,6 +12,7 @@ PACKAGES=(
   wine wine64
   xvfb xauth
   util-linux mount
+  coreutils mawk libc-bin
 )
 
 missing=()
