@@ -13,6 +13,7 @@ PACKAGES=(
   xvfb xauth
   util-linux mount
   coreutils mawk libc-bin
+  libssl-dev gcab cabextract
 )
 
 missing=()
