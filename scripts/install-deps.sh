@@ -14,6 +14,7 @@ PACKAGES=(
   util-linux mount
   coreutils mawk libc-bin
   libssl-dev gcab cabextract
+  zlib1g-dev libz-mingw-w64-dev time
 )
 
 missing=()
