@@ -40,6 +40,8 @@ constexpr uint32_t kDirectory = 267;
 constexpr uint32_t kNegativeSeek = 131;
 constexpr uint32_t kHandleEof = 38;
 constexpr uint32_t kNotSupported = 50;
+constexpr uint32_t kMoreData = 234;
+constexpr uint32_t kUnsupportedType = 1630;
 }  // namespace winerr
 
 namespace drivetype {
@@ -87,6 +89,50 @@ struct DiskFreeSpace {
   uint32_t bytesPerSector = 0;
   uint32_t freeClusters = 0;
   uint32_t totalClusters = 0;
+};
+
+// GetDiskFreeSpaceExW: bytes free to the caller, total bytes, total free
+// bytes.
+struct DiskFreeSpaceEx {
+  uint64_t freeToCaller = 0;
+  uint64_t totalBytes = 0;
+  uint64_t totalFreeBytes = 0;
+};
+
+// Registry roots, numbered as the package settings number them.
+enum class RegRoot : int {
+  kClassesRoot = 0,
+  kCurrentUser = 1,
+  kLocalMachine = 2,
+  kUsers = 3,
+};
+
+// The registry view a read goes to. kDefault is the process's own view (no
+// view flag: the 32-bit view for the 32-bit frame, the 64-bit view for a
+// 64-bit build); k32 and k64 name a view explicitly (KEY_WOW64_32KEY,
+// KEY_WOW64_64KEY), whatever the bitness of the process.
+enum class RegView : int {
+  kDefault = 0,
+  k32 = 32,
+  k64 = 64,
+};
+
+// Registry value types (the REG_* numbers).
+namespace regtype {
+constexpr uint32_t kNone = 0;
+constexpr uint32_t kString = 1;        // REG_SZ
+constexpr uint32_t kExpandString = 2;  // REG_EXPAND_SZ
+constexpr uint32_t kBinary = 3;        // REG_BINARY
+constexpr uint32_t kDword = 4;         // REG_DWORD
+constexpr uint32_t kMultiString = 7;   // REG_MULTI_SZ
+constexpr uint32_t kQword = 11;        // REG_QWORD
+}  // namespace regtype
+
+// One registry value as stored: its type and its bytes (strings as UTF-16LE
+// code units, with whatever terminating zeros the writer stored).
+struct RegistryValue {
+  uint32_t type = regtype::kNone;
+  std::vector<uint8_t> data;
 };
 
 // A file opened for reading (binary, others may read but not write).
@@ -203,6 +249,82 @@ class IPlatform {
   // 5 for XP, 6 for Vista to 8.1, 10 with a Windows 10 manifest); 0 when
   // unknown.
   virtual uint32_t WindowsMajorVersion() { return 0; }
+
+  // ---- system information (defaults: nothing known) -----------------------
+  // dwTotalPhys of GlobalMemoryStatus as this process is told it (a 32-bit
+  // process never sees more than 4 GiB - 1; a 64-bit one may). 0 when
+  // unknown.
+  virtual uint64_t TotalPhysicalMemory() { return 0; }
+  // GetComputerNameW (1,024 characters); empty when it fails.
+  virtual Text ComputerName() { return Text(); }
+  // The file system name of a volume (GetVolumeInformationW, 1,024
+  // characters), such as "NTFS". Returns 0 or the error (out is then empty).
+  virtual uint32_t VolumeFileSystemName(const Text& root, Text& out) {
+    out.clear();
+    return winerr::kNotSupported;
+  }
+  // GetDiskFreeSpaceExW of a drive root. Returns 0 or the error.
+  virtual uint32_t DiskFreeEx(const Text& root, DiskFreeSpaceEx& out) {
+    out = DiskFreeSpaceEx{};
+    return winerr::kNotSupported;
+  }
+  // GetUserDefaultUILanguage looked up in kernel32.dll at run time; -1 when
+  // the library or the function is missing.
+  virtual int UserUILanguage() { return -1; }
+  // GetSystemDefaultLCID; 0 when unknown.
+  virtual uint32_t SystemDefaultLocale() { return 0; }
+  // GetLocaleInfoW with LOCALE_SENGLANGUAGE, at most 85 characters (with the
+  // terminating zero); empty when it fails.
+  virtual Text LocaleEnglishLanguageName(uint32_t lcid) { return Text(); }
+
+  // ---- registry (read only) ----------------------------------------------
+  // Opens the key for reading in the given view and closes it again.
+  // Returns 0, or the error (2 when the key does not exist).
+  virtual uint32_t OpenRegistryKey(RegRoot root, const Text& key, RegView view) { return winerr::kNotSupported; }
+  // Reads one value (an empty name is the key's default value). With
+  // `maxBytes` not 0 the value is read into a buffer of that many bytes,
+  // as RegQueryValueExW is given one: longer data fails with 234
+  // (kMoreData). Returns 0, or the error (2 when the key or the value does
+  // not exist; out is then empty).
+  virtual uint32_t ReadRegistryValue(RegRoot root, const Text& key, const Text& name, RegView view,
+                                     RegistryValue& out, size_t maxBytes = 0) {
+    out = RegistryValue{};
+    return winerr::kNotSupported;
+  }
+  // A REG_SZ or REG_EXPAND_SZ value (not expanded) as text, up to its first
+  // zero character. Other types give 1630 (kUnsupportedType). `maxBytes` as
+  // for ReadRegistryValue. Returns 0 or the error (out is then empty).
+  uint32_t ReadRegistryString(RegRoot root, const Text& key, const Text& name, RegView view, Text& out,
+                              size_t maxBytes = 0) {
+    out.clear();
+    RegistryValue v;
+    if (uint32_t e = ReadRegistryValue(root, key, name, view, v, maxBytes)) return e;
+    if (v.type != regtype::kString && v.type != regtype::kExpandString) return winerr::kUnsupportedType;
+    for (size_t i = 0; i + 1 < v.data.size(); i += 2) {
+      char16_t c = static_cast<char16_t>(v.data[i] | (v.data[i + 1] << 8));
+      if (c == 0) break;
+      out.push_back(c);
+    }
+    return 0;
+  }
+  // A REG_DWORD value; other types (or a size other than 4 bytes) give 1630.
+  uint32_t ReadRegistryDword(RegRoot root, const Text& key, const Text& name, RegView view, uint32_t& out) {
+    out = 0;
+    RegistryValue v;
+    if (uint32_t e = ReadRegistryValue(root, key, name, view, v)) return e;
+    if (v.type != regtype::kDword || v.data.size() != 4) return winerr::kUnsupportedType;
+    for (int i = 3; i >= 0; --i) out = (out << 8) | v.data[static_cast<size_t>(i)];
+    return 0;
+  }
+  // A REG_QWORD value; other types (or a size other than 8 bytes) give 1630.
+  uint32_t ReadRegistryQword(RegRoot root, const Text& key, const Text& name, RegView view, uint64_t& out) {
+    out = 0;
+    RegistryValue v;
+    if (uint32_t e = ReadRegistryValue(root, key, name, view, v)) return e;
+    if (v.type != regtype::kQword || v.data.size() != 8) return winerr::kUnsupportedType;
+    for (int i = 7; i >= 0; --i) out = (out << 8) | v.data[static_cast<size_t>(i)];
+    return 0;
+  }
 };
 
 // The process-wide platform. The frame installs the Win32 implementation at

@@ -412,7 +412,12 @@ uint32_t FakePlatform::DiskFree(const Text& root, DiskFreeSpace& out) {
   if (root.size() < 2 || root[1] != u':') return winerr::kInvalidParameter;
   auto it = drives_.find(static_cast<char>(ToUpperChar(root[0])));
   if (it == drives_.end()) return winerr::kPathNotFound;
+  if (it->second.diskFreeError) return it->second.diskFreeError;
   if (it->second.type == drivetype::kCdrom && it->second.freeBytes == 0) return winerr::kNotReady;
+  if (it->second.geometrySet) {
+    out = it->second.geometry;
+    return 0;
+  }
   out.sectorsPerCluster = 8;
   out.bytesPerSector = 512;
   uint64_t clusters = it->second.freeBytes / 4096;
@@ -559,6 +564,152 @@ Text FakePlatform::ErrorText(uint32_t code) {
     case 5: return u"Access is denied.\r\n";
     default: return Format(u"Error %u.\r\n", code);
   }
+}
+
+// ---- system information ------------------------------------------------------
+
+FakePlatform::Drive* FakePlatform::FindDrive(char letter) {
+  auto it = drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))));
+  return it == drives_.end() ? nullptr : &it->second;
+}
+
+void FakePlatform::SetVolumeFileSystem(char letter, const Text& name) {
+  if (Drive* d = FindDrive(letter)) d->fileSystem = name;
+}
+
+void FakePlatform::SetDriveTotal(char letter, uint64_t totalBytes) {
+  if (Drive* d = FindDrive(letter)) {
+    d->totalSet = true;
+    d->totalBytes = totalBytes;
+  }
+}
+
+void FakePlatform::FailDiskFreeEx(char letter, uint32_t error) {
+  if (Drive* d = FindDrive(letter)) d->diskFreeExError = error;
+}
+
+void FakePlatform::FailDiskFree(char letter, uint32_t error) {
+  if (Drive* d = FindDrive(letter)) d->diskFreeError = error;
+}
+
+void FakePlatform::SetDiskFreeGeometry(char letter, const DiskFreeSpace& space) {
+  if (Drive* d = FindDrive(letter)) {
+    d->geometrySet = true;
+    d->geometry = space;
+  }
+}
+
+uint32_t FakePlatform::VolumeFileSystemName(const Text& root, Text& out) {
+  out.clear();
+  if (root.size() < 2 || root[1] != u':') return winerr::kInvalidName;
+  auto it = drives_.find(static_cast<char>(ToUpperChar(root[0])));
+  if (it == drives_.end()) return winerr::kPathNotFound;
+  if (it->second.type == drivetype::kCdrom && it->second.freeBytes == 0) return winerr::kNotReady;
+  if (it->second.fileSystem.empty()) return winerr::kInvalidFunction;
+  out = it->second.fileSystem;
+  return 0;
+}
+
+uint32_t FakePlatform::DiskFreeEx(const Text& root, DiskFreeSpaceEx& out) {
+  out = DiskFreeSpaceEx{};
+  if (root.size() < 2 || root[1] != u':') return winerr::kInvalidParameter;
+  auto it = drives_.find(static_cast<char>(ToUpperChar(root[0])));
+  if (it == drives_.end()) return winerr::kPathNotFound;
+  const Drive& d = it->second;
+  if (d.diskFreeExError) return d.diskFreeExError;
+  if (d.type == drivetype::kCdrom && d.freeBytes == 0) return winerr::kNotReady;
+  out.freeToCaller = d.freeBytes;
+  out.totalFreeBytes = d.freeBytes;
+  out.totalBytes = d.totalSet ? d.totalBytes : d.freeBytes;
+  return 0;
+}
+
+Text FakePlatform::LocaleEnglishLanguageName(uint32_t lcid) {
+  auto it = localeNames_.find(lcid);
+  return it == localeNames_.end() ? Text() : it->second;
+}
+
+// ---- registry ------------------------------------------------------------------
+
+std::vector<int> FakePlatform::RegWriteViews(RegView view) const {
+  if (view == RegView::kDefault) return {32, 64};
+  return {static_cast<int>(view)};
+}
+
+std::map<int, FakePlatform::RegKeyMap>::iterator FakePlatform::RegViewOf(RegView view) {
+  if (view == RegView::kDefault) view = processView_;
+  return registry_.find(static_cast<int>(view));
+}
+
+void FakePlatform::AddRegistryKey(RegRoot root, const Text& key, RegView view) {
+  for (int v : RegWriteViews(view)) registry_[v][{static_cast<int>(root), ToUpper(key)}];
+}
+
+void FakePlatform::SetRegistryValue(RegRoot root, const Text& key, const Text& name, const RegistryValue& value,
+                                    RegView view) {
+  for (int v : RegWriteViews(view)) registry_[v][{static_cast<int>(root), ToUpper(key)}][ToUpper(name)] = value;
+}
+
+void FakePlatform::SetRegistryString(RegRoot root, const Text& key, const Text& name, const Text& value,
+                                     RegView view) {
+  RegistryValue v;
+  v.type = regtype::kString;
+  for (char16_t c : value) {
+    v.data.push_back(static_cast<uint8_t>(c & 0xFF));
+    v.data.push_back(static_cast<uint8_t>(c >> 8));
+  }
+  v.data.push_back(0);
+  v.data.push_back(0);
+  SetRegistryValue(root, key, name, v, view);
+}
+
+void FakePlatform::SetRegistryDword(RegRoot root, const Text& key, const Text& name, uint32_t value, RegView view) {
+  RegistryValue v;
+  v.type = regtype::kDword;
+  for (int i = 0; i < 4; ++i) v.data.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  SetRegistryValue(root, key, name, v, view);
+}
+
+void FakePlatform::SetRegistryQword(RegRoot root, const Text& key, const Text& name, uint64_t value, RegView view) {
+  RegistryValue v;
+  v.type = regtype::kQword;
+  for (int i = 0; i < 8; ++i) v.data.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  SetRegistryValue(root, key, name, v, view);
+}
+
+const std::map<Text, RegistryValue>* FakePlatform::FindRegKey(RegRoot root, const Text& key, RegView view) {
+  auto v = RegViewOf(view);
+  if (v == registry_.end()) return nullptr;
+  Text k = ToUpper(key);
+  while (!k.empty() && k.back() == u'\\') k.pop_back();
+  auto it = v->second.find({static_cast<int>(root), k});
+  if (it != v->second.end()) return &it->second;
+  // A key exists when a key below it does.
+  Text prefix = k + u"\\";
+  for (const auto& [id, values] : v->second)
+    if (id.first == static_cast<int>(root) && StartsWith(id.second, prefix)) {
+      static const std::map<Text, RegistryValue> kNoValues;
+      return &kNoValues;
+    }
+  return nullptr;
+}
+
+uint32_t FakePlatform::OpenRegistryKey(RegRoot root, const Text& key, RegView view) {
+  ++registryKeyOpens;
+  return FindRegKey(root, key, view) ? 0 : winerr::kFileNotFound;
+}
+
+uint32_t FakePlatform::ReadRegistryValue(RegRoot root, const Text& key, const Text& name, RegView view,
+                                         RegistryValue& out, size_t maxBytes) {
+  ++registryKeyOpens;
+  out = RegistryValue{};
+  const auto* values = FindRegKey(root, key, view);
+  if (!values) return winerr::kFileNotFound;
+  auto it = values->find(ToUpper(name));
+  if (it == values->end()) return winerr::kFileNotFound;
+  if (maxBytes != 0 && it->second.data.size() > maxBytes) return winerr::kMoreData;
+  out = it->second;
+  return 0;
 }
 
 }  // namespace tovu::test

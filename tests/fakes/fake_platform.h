@@ -45,6 +45,48 @@ class FakePlatform : public IPlatform {
   void QueueGuid(const Text& guid) { guids_.push_back(guid); }
   void SetWindowsMajorVersion(uint32_t major) { windowsMajor_ = major; }
 
+  // System information. At start: 2 GiB of memory, computer name
+  // "TESTPC", UI language and system locale 1033 (English); every drive
+  // reports the file system "NTFS" and, from GetDiskFreeSpaceExW, its free
+  // bytes as total, total free and caller's free bytes.
+  void SetTotalPhysicalMemory(uint64_t bytes) { memory_ = bytes; }
+  void SetComputerName(const Text& name) { computer_ = name; }
+  // The volume's file system name; "" makes GetVolumeInformationW fail.
+  void SetVolumeFileSystem(char letter, const Text& name);
+  // Total bytes GetDiskFreeSpaceExW reports (free bytes stay as added).
+  void SetDriveTotal(char letter, uint64_t totalBytes);
+  // GetDiskFreeSpaceExW of the drive fails with `error` (0: works again).
+  void FailDiskFreeEx(char letter, uint32_t error);
+  // GetDiskFreeSpaceW of the drive fails with `error` (0: works again).
+  void FailDiskFree(char letter, uint32_t error);
+  // What GetDiskFreeSpaceW reports for the drive, instead of the clusters
+  // derived from its free bytes.
+  void SetDiskFreeGeometry(char letter, const DiskFreeSpace& space);
+  void SetUserUILanguage(int id) { uiLanguage_ = id; }  // -1: function missing
+  void SetSystemDefaultLocale(uint32_t lcid) { systemLocale_ = lcid; }
+  // LOCALE_SENGLANGUAGE of a locale (1033 "English" and 1031 "German" are
+  // known from the start; others are empty until set).
+  void SetLocaleEnglishName(uint32_t lcid, const Text& name) { localeNames_[lcid] = name; }
+
+  // Registry. Keys and value names compare without regard to case; setting
+  // a value creates its key. `view` k32 or k64 writes into that view only;
+  // kDefault writes into both (a key the views share, as HKLM\HARDWARE).
+  // Reads in the default view go to the process view (k32 at start, as for
+  // the 32-bit frame).
+  void AddRegistryKey(RegRoot root, const Text& key, RegView view = RegView::kDefault);
+  void SetRegistryValue(RegRoot root, const Text& key, const Text& name, const RegistryValue& value,
+                        RegView view = RegView::kDefault);
+  // Stored as REG_SZ with its terminating zero, as RegSetValueExW callers
+  // usually store strings.
+  void SetRegistryString(RegRoot root, const Text& key, const Text& name, const Text& value,
+                         RegView view = RegView::kDefault);
+  void SetRegistryDword(RegRoot root, const Text& key, const Text& name, uint32_t value,
+                        RegView view = RegView::kDefault);
+  void SetRegistryQword(RegRoot root, const Text& key, const Text& name, uint64_t value,
+                        RegView view = RegView::kDefault);
+  void SetProcessRegistryView(RegView view) { processView_ = view; }
+  int registryKeyOpens = 0;  // OpenRegistryKey and ReadRegistryValue calls
+
   // ---- looking at it -----------------------------------------------------
   bool IsFolder(const Text& path) const;
   bool IsFile(const Text& path) const;
@@ -90,6 +132,16 @@ class FakePlatform : public IPlatform {
   Text ErrorText(uint32_t code) override;
   uint32_t NewGuid(Text& out) override;
   uint32_t WindowsMajorVersion() override { return windowsMajor_; }
+  uint64_t TotalPhysicalMemory() override { return memory_; }
+  Text ComputerName() override { return computer_; }
+  uint32_t VolumeFileSystemName(const Text& root, Text& out) override;
+  uint32_t DiskFreeEx(const Text& root, DiskFreeSpaceEx& out) override;
+  int UserUILanguage() override { return uiLanguage_; }
+  uint32_t SystemDefaultLocale() override { return systemLocale_; }
+  Text LocaleEnglishLanguageName(uint32_t lcid) override;
+  uint32_t OpenRegistryKey(RegRoot root, const Text& key, RegView view) override;
+  uint32_t ReadRegistryValue(RegRoot root, const Text& key, const Text& name, RegView view, RegistryValue& out,
+                             size_t maxBytes = 0) override;
 
  private:
   struct Node {
@@ -100,10 +152,26 @@ class FakePlatform : public IPlatform {
     Text linkTarget;  // normalized; non-empty for a folder link
   };
   struct Drive {
+    Drive() = default;
+    Drive(uint32_t t, uint64_t free, bool ro) : type(t), freeBytes(free), readOnly(ro) {}
     uint32_t type = drivetype::kFixed;
     uint64_t freeBytes = 0;
     bool readOnly = false;
+    Text fileSystem = u"NTFS";
+    bool totalSet = false;
+    uint64_t totalBytes = 0;
+    uint32_t diskFreeExError = 0;
+    uint32_t diskFreeError = 0;
+    bool geometrySet = false;
+    DiskFreeSpace geometry;
   };
+  Drive* FindDrive(char letter);
+  // Registry keys by view (32 or 64), root and upper-case key path; values
+  // by upper-case name.
+  using RegKeyMap = std::map<std::pair<int, Text>, std::map<Text, RegistryValue>>;
+  std::map<int, RegKeyMap>::iterator RegViewOf(RegView view);
+  const std::map<Text, RegistryValue>* FindRegKey(RegRoot root, const Text& key, RegView view);
+  std::vector<int> RegWriteViews(RegView view) const;
 
   // Normalises to an absolute path without trailing backslash (the drive
   // root keeps it: "C:\"); empty when the path cannot be resolved.
@@ -135,6 +203,13 @@ class FakePlatform : public IPlatform {
   std::vector<Text> guids_;
   uint32_t guidCounter_ = 0;
   uint32_t windowsMajor_ = 6;
+  uint64_t memory_ = 2147483648ull;
+  Text computer_ = u"TESTPC";
+  int uiLanguage_ = 1033;
+  uint32_t systemLocale_ = 1033;
+  std::map<uint32_t, Text> localeNames_ = {{1033, u"English"}, {1031, u"German"}};
+  std::map<int, RegKeyMap> registry_;
+  RegView processView_ = RegView::k32;
 };
 
 }  // namespace tovu::test

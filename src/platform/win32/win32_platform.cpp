@@ -393,4 +393,139 @@ uint32_t Win32Platform::WindowsMajorVersion() {
   return info.dwMajorVersion;
 }
 
+// ---- system information ------------------------------------------------------
+
+uint64_t Win32Platform::TotalPhysicalMemory() {
+  MEMORYSTATUS status = {};
+  status.dwLength = sizeof(status);
+  ::GlobalMemoryStatus(&status);
+  return static_cast<uint64_t>(status.dwTotalPhys);
+}
+
+Text Win32Platform::ComputerName() {
+  wchar_t buf[1024];
+  DWORD n = 1024;
+  if (!::GetComputerNameW(buf, &n)) return Text();
+  return FromW(buf, n < 1024 ? n : 1023);
+}
+
+uint32_t Win32Platform::VolumeFileSystemName(const Text& root, Text& out) {
+  out.clear();
+  wchar_t name[1024];
+  if (!::GetVolumeInformationW(W(root), nullptr, 0, nullptr, nullptr, nullptr, name, 1024)) return ::GetLastError();
+  name[1023] = 0;
+  out = FromW(name);
+  return 0;
+}
+
+uint32_t Win32Platform::DiskFreeEx(const Text& root, DiskFreeSpaceEx& out) {
+  out = DiskFreeSpaceEx{};
+  ULARGE_INTEGER caller{}, total{}, totalFree{};
+  if (!::GetDiskFreeSpaceExW(W(root), &caller, &total, &totalFree)) return ::GetLastError();
+  out.freeToCaller = caller.QuadPart;
+  out.totalBytes = total.QuadPart;
+  out.totalFreeBytes = totalFree.QuadPart;
+  return 0;
+}
+
+int Win32Platform::UserUILanguage() {
+  // Looked up at run time: systems before Windows 2000 do not have it.
+  using Fn = LANGID(WINAPI*)();
+  HMODULE kernel = ::LoadLibraryW(L"kernel32.dll");
+  if (!kernel) return -1;
+  auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(kernel, "GetUserDefaultUILanguage")));
+  int id = fn ? static_cast<int>(fn()) : -1;
+  ::FreeLibrary(kernel);
+  return id;
+}
+
+uint32_t Win32Platform::SystemDefaultLocale() { return ::GetSystemDefaultLCID(); }
+
+Text Win32Platform::LocaleEnglishLanguageName(uint32_t lcid) {
+  wchar_t buf[85];
+  int n = ::GetLocaleInfoW(lcid, LOCALE_SENGLANGUAGE, buf, 85);
+  if (n <= 0) return Text();
+  buf[84] = 0;
+  return FromW(buf);
+}
+
+// ---- registry ------------------------------------------------------------------
+
+namespace {
+
+HKEY RootKey(RegRoot root) {
+  switch (root) {
+    case RegRoot::kClassesRoot: return HKEY_CLASSES_ROOT;
+    case RegRoot::kCurrentUser: return HKEY_CURRENT_USER;
+    case RegRoot::kLocalMachine: return HKEY_LOCAL_MACHINE;
+    case RegRoot::kUsers: return HKEY_USERS;
+  }
+  return nullptr;
+}
+
+REGSAM ViewFlag(RegView view) {
+  switch (view) {
+    case RegView::k32: return KEY_WOW64_32KEY;
+    case RegView::k64: return KEY_WOW64_64KEY;
+    case RegView::kDefault: break;
+  }
+  return 0;
+}
+
+struct RegKey {
+  HKEY h = nullptr;
+  ~RegKey() {
+    if (h) ::RegCloseKey(h);
+  }
+};
+
+LONG OpenKey(RegRoot root, const Text& key, RegView view, RegKey& out) {
+  HKEY base = RootKey(root);
+  if (!base) return ERROR_INVALID_HANDLE;
+  return ::RegOpenKeyExW(base, W(key), 0, KEY_QUERY_VALUE | ViewFlag(view), &out.h);
+}
+
+}  // namespace
+
+uint32_t Win32Platform::OpenRegistryKey(RegRoot root, const Text& key, RegView view) {
+  RegKey k;
+  return static_cast<uint32_t>(OpenKey(root, key, view, k));
+}
+
+uint32_t Win32Platform::ReadRegistryValue(RegRoot root, const Text& key, const Text& name, RegView view,
+                                          RegistryValue& out, size_t maxBytes) {
+  out = RegistryValue{};
+  RegKey k;
+  if (LONG e = OpenKey(root, key, view, k)) return static_cast<uint32_t>(e);
+  DWORD type = 0;
+  if (maxBytes != 0) {
+    if (maxBytes > 0x7FFFFFFFu) maxBytes = 0x7FFFFFFFu;
+    std::vector<uint8_t> buf(maxBytes);
+    DWORD size = static_cast<DWORD>(maxBytes);
+    LONG e = ::RegQueryValueExW(k.h, W(name), nullptr, &type, buf.data(), &size);
+    if (e != ERROR_SUCCESS) return static_cast<uint32_t>(e);
+    buf.resize(size);
+    out.type = type;
+    out.data = std::move(buf);
+    return 0;
+  }
+  // Unlimited: ask for the size, then read; a value that grows in between
+  // is asked for again.
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    DWORD size = 0;
+    LONG e = ::RegQueryValueExW(k.h, W(name), nullptr, &type, nullptr, &size);
+    if (e != ERROR_SUCCESS) return static_cast<uint32_t>(e);
+    std::vector<uint8_t> buf(size + 2);
+    DWORD got = size;
+    e = ::RegQueryValueExW(k.h, W(name), nullptr, &type, buf.data(), &got);
+    if (e == ERROR_MORE_DATA) continue;
+    if (e != ERROR_SUCCESS) return static_cast<uint32_t>(e);
+    buf.resize(got);
+    out.type = type;
+    out.data = std::move(buf);
+    return 0;
+  }
+  return ERROR_MORE_DATA;
+}
+
 }  // namespace tovu

@@ -39,6 +39,16 @@ class Win32Platform : public IPlatform {
   Text ErrorText(uint32_t code) override;
   uint32_t NewGuid(Text& out) override;
   uint32_t WindowsMajorVersion() override;
+  uint64_t TotalPhysicalMemory() override;
+  Text ComputerName() override;
+  uint32_t VolumeFileSystemName(const Text& root, Text& out) override;
+  uint32_t DiskFreeEx(const Text& root, DiskFreeSpaceEx& out) override;
+  int UserUILanguage() override;
+  uint32_t SystemDefaultLocale() override;
+  Text LocaleEnglishLanguageName(uint32_t lcid) override;
+  uint32_t OpenRegistryKey(RegRoot root, const Text& key, RegView view) override;
+  uint32_t ReadRegistryValue(RegRoot root, const Text& key, const Text& name, RegView view, RegistryValue& out,
+                             size_t maxBytes = 0) override;
 };
 
 // Conversions between the core's text type and the Win32 wide strings.
