@@ -437,7 +437,7 @@ TEST_F(ExtractorTest, LayoutEdgeCases) {
     std::function<void(ContainerBuilder&)> build;
     uint32_t chunk;
     Text target;
-    bool fromZero;  // start offset 0 instead of the container start
+    int32_t start;  // -1: the container start
     std::map<Text, std::string> files;  // every file written, with its bytes
     std::string lastLine;
   };
@@ -445,39 +445,41 @@ TEST_F(ExtractorTest, LayoutEdgeCases) {
   const Text name511(511, u'n');
   const Case cases[] = {
       {"last entry ends at the end of the file", [](ContainerBuilder& c) { c.Entry(u"a.ini", 200, "abc"); }, kChunk,
-       kTarget, false, {{u"C:\\T\\a.ini", "abc"}}, EofLine(0)},
+       kTarget, -1, {{u"C:\\T\\a.ini", "abc"}}, EofLine(0)},
       {"data size equals the chunk size", [&](ContainerBuilder& c) { c.Entry(u"a.bin", 200, d64); }, 64, kTarget,
-       false, {{u"C:\\T\\a.bin", d64}}, EofLine(0)},
-      {"data size three chunks", [&](ContainerBuilder& c) { c.Entry(u"a.bin", 200, d192); }, 64, kTarget, false,
+       -1, {{u"C:\\T\\a.bin", d64}}, EofLine(0)},
+      {"data size three chunks", [&](ContainerBuilder& c) { c.Entry(u"a.bin", 200, d192); }, 64, kTarget, -1,
        {{u"C:\\T\\a.bin", d192}}, EofLine(0)},
       {"data size one above the chunk size", [&](ContainerBuilder& c) { c.Entry(u"a.bin", 200, d65); }, 64, kTarget,
-       false, {{u"C:\\T\\a.bin", d65}}, EofLine(0)},
+       -1, {{u"C:\\T\\a.bin", d65}}, EofLine(0)},
       {"chunk size far above the container", [&](ContainerBuilder& c) { c.Entry(u"a.bin", 200, d1000); },
-       0xFFFFFFFFu, kTarget, false, {{u"C:\\T\\a.bin", d1000}}, EofLine(0)},
+       0xFFFFFFFFu, kTarget, -1, {{u"C:\\T\\a.bin", d1000}}, EofLine(0)},
       {"entry of size 0", [](ContainerBuilder& c) { c.Entry(u"e.txt", 200, "").Entry(u"b.ini", 200, "xyz"); },
-       kChunk, kTarget, false, {{u"C:\\T\\e.txt", ""}, {u"C:\\T\\b.ini", "xyz"}}, EofLine(0)},
+       kChunk, kTarget, -1, {{u"C:\\T\\e.txt", ""}, {u"C:\\T\\b.ini", "xyz"}}, EofLine(0)},
       {"target folder without trailing backslash", [](ContainerBuilder& c) { c.Entry(u"a.ini", 200, "abc"); },
-       kChunk, u"C:\\T", false, {{u"C:\\Ta.ini", "abc"}}, EofLine(0)},
+       kChunk, u"C:\\T", -1, {{u"C:\\Ta.ini", "abc"}}, EofLine(0)},
       {"lower-case marker", [&](ContainerBuilder& c) { c.Entry(u"a.ini", 200, "abc", Text(u"{20726377-9f91-41b8-b514-20ae00aa235d}")); },
-       kChunk, kTarget, false, {}, "8|ExtractFile|Attached files are extracted"},
+       kChunk, kTarget, -1, {}, "8|ExtractFile|Attached files are extracted"},
       {"start offset 0 on an unpackaged frame", [](ContainerBuilder& c) { c.Entry(u"a.ini", 200, "abc"); }, kChunk,
-       kTarget, true, {}, "8|ExtractFile|Attached files are extracted"},
+       kTarget, 0, {}, "8|ExtractFile|Attached files are extracted"},
       {"entry data cut short",
        [&](ContainerBuilder& c) { c.Entry(u"a.ini", 200, "hello").Entry(u"b.bin", 200, d1000).Cut(700); }, 100,
-       kTarget, false, {{u"C:\\T\\a.ini", "hello"}, {u"C:\\T\\b.bin", d1000.substr(0, 300)}}, EofLine(0)},
+       kTarget, -1, {{u"C:\\T\\a.ini", "hello"}, {u"C:\\T\\b.bin", d1000.substr(0, 300)}}, EofLine(0)},
       {"fewer than 76 bytes behind the last entry",
-       [](ContainerBuilder& c) { c.Entry(u"a.ini", 200, "abc").Raw(std::string(10, 'z')); }, kChunk, kTarget, false,
+       [](ContainerBuilder& c) { c.Entry(u"a.ini", 200, "abc").Raw(std::string(10, 'z')); }, kChunk, kTarget, -1,
        {{u"C:\\T\\a.ini", "abc"}}, EofLine(10)},
       {"signature block behind the last entry",
        [](ContainerBuilder& c) {
          c.Entry(u"a.ini", 200, "abc").Raw(std::string(3, '\0') + Le32Bytes(200) + Le16Bytes(0x200) +
                                            Le16Bytes(2) + Pattern(192, 3));
        },
-       kChunk, kTarget, false, {{u"C:\\T\\a.ini", "abc"}}, "8|ExtractFile|Attached files are extracted"},
+       kChunk, kTarget, -1, {{u"C:\\T\\a.ini", "abc"}}, "8|ExtractFile|Attached files are extracted"},
       {"lower-case marker behind a good entry",
-       [&](ContainerBuilder& c) { c.Entry(u"a.ini", 200, "abc").Raw(lower); }, kChunk, kTarget, false,
+       [&](ContainerBuilder& c) { c.Entry(u"a.ini", 200, "abc").Raw(lower); }, kChunk, kTarget, -1,
        {{u"C:\\T\\a.ini", "abc"}}, "8|ExtractFile|Attached files are extracted"},
-      {"name of 511 characters", [&](ContainerBuilder& c) { c.Entry(name511, 200, "long"); }, kChunk, kTarget, false,
+      {"start offset behind the end of the file", [](ContainerBuilder& c) { c.Entry(u"a.ini", 200, "abc"); }, kChunk,
+       kTarget, 1 << 30, {}, EofLine(0)},
+      {"name of 511 characters", [&](ContainerBuilder& c) { c.Entry(name511, 200, "long"); }, kChunk, kTarget, -1,
        {{Text(kTarget) + name511, "long"}}, EofLine(0)},
   };
   for (const Case& k : cases) {
@@ -488,7 +490,7 @@ TEST_F(ExtractorTest, LayoutEdgeCases) {
     f.AddFile(kExe, c.Bytes());
     RecordingLog l(f);
     CExtractor reader(f, l);
-    EXPECT_EQ(reader.ExtractFile(kExe, k.target, EXTRACT_MODE_SETTINGS, k.fromZero ? 0 : c.Start(), k.chunk), 0)
+    EXPECT_EQ(reader.ExtractFile(kExe, k.target, EXTRACT_MODE_SETTINGS, k.start < 0 ? c.Start() : k.start, k.chunk), 0)
         << k.what;
     std::map<Text, std::string> files;
     for (const Text& p : f.ListAll())
