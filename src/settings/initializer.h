@@ -14,6 +14,10 @@
 
 namespace tovu {
 
+class COSValidator;
+class CMessageCatalog;
+class CExtractorValidator;
+
 // Message-box styles (the MB_* values of Windows) used by the core.
 namespace mbstyle {
 constexpr uint32_t kOk = 0x0;
@@ -76,6 +80,39 @@ class CTovuInitalizer {
   // folder: 0, or the reader's error code.
   int ExtractIntermediateFiles();
 
+  // The process-wide objects Init works with; they outlive the initialiser.
+  void SetServices(COSValidator* os, CMessageCatalog* messages, CExtractorValidator* validator) {
+    os_ = os;
+    messages_ = messages;
+    validator_ = validator;
+  }
+
+  // Switches the log to the extraction log, writes the system information,
+  // reads the package settings and returns InitDisplay's answer.
+  int Init(int debug, int noConditionCheck, int noOSCheck, const Text& extractPath, const Text& autolaunch,
+           const Text& setupLanguage, int runMode);
+  // Creates the extraction log (an older one of the same name is renamed
+  // with its date and time) and switches the log writer to it.
+  void CreateExtractionLogFile(int debug);
+  // The system information block (memory, processors, drives, operating
+  // system, languages).
+  void LogSystemInformation();
+  // The extraction buffer: [Size] 128MB per 128 MiB of memory.
+  void SetBufferSize();
+  void InitAutolaunch();
+  void SetWaitForAutoLaunchParam();
+  void InitCommandLineForNoOSCheck(int noOSCheck);
+  void SetMultiPart();
+  // 510: ValidateAndCheckExtractPath. 520 and 530: the conditions and the
+  // extraction folder.
+  int InitDisplay(int debug, int noConditionCheck, int noOSCheck, const Text& extractPath, const Text& autolaunch,
+                  const Text& setupLanguage, int runMode);
+  // The default extraction folder of a GUI run: 1 valid with room, 0 not.
+  int ValidateAndCheckExtractPath();
+  // [Size] PackageSize, plus [Size] CabSize when the cabinet is first
+  // copied beside the settings on the extraction folder's drive.
+  uint64_t GetRequiredSpace(const Text& tovuTempDir, const Text& extractionFolder, int multipart);
+
   // ---- run-wide package state ---------------------------------------------
   int GetRunMode() const { return runMode_; }
   void SetRunMode(int v) { runMode_ = v; }
@@ -118,6 +155,35 @@ class CTovuInitalizer {
   void SetLaunchStoppedFlag(int v) { launchStopped_ = v; }
   int GetFrameDeletesFlag() const { return frameDeletes_; }
   void SetFrameDeletesFlag(int v) { frameDeletes_ = v; }
+  const Text& GetExtractionLogPath() const { return extractionLogPath_; }
+  int GetDebugFlag() const { return debug_; }
+
+  // ---- cabinet extraction ---------------------------------------------------
+  // The lists the cabinet extraction fills for the clean-up, newest entry
+  // first: files written (created or replaced), every package file at the
+  // target (kept ones too), folders created, every package folder below
+  // the extraction folder.
+  TextList& GetWrittenFiles() { return writtenFiles_; }
+  TextList& GetPackageFiles() { return packageFiles_; }
+  TextList& GetCreatedFolders() { return createdFolders_; }
+  TextList& GetPackageFolders() { return packageFolders_; }
+  // 1: existing files are replaced without asking.
+  int GetOverwriteAllFlag() const { return overwriteAll_; }
+  void SetOverwriteAllFlag(int v) { overwriteAll_ = v; }
+  // Set when the user answered an overwrite question for all files.
+  int GetApplyToAllFlag() const { return applyToAll_; }
+  void SetApplyToAllFlag(int v) { applyToAll_ = v; }
+  // The outcome of the extraction worker (0, -1, -2, -3, -5 or the
+  // decompressor's code), the folder the files went to, the file being
+  // extracted, and the user-facing text built for a failed part check.
+  int GetExtractionResult() const { return extractionResult_; }
+  void SetExtractionResult(int v) { extractionResult_ = v; }
+  const Text& GetExtractedToFolder() const { return extractedTo_; }
+  void SetExtractedToFolder(const Text& v) { extractedTo_ = v; }
+  const Text& GetCurrentFileName() const { return currentFileName_; }
+  void SetCurrentFileName(const Text& v) { currentFileName_ = v; }
+  const Text& GetExtractionMessage() const { return extractionMessage_; }
+  void SetExtractionMessage(const Text& v) { extractionMessage_ = v; }
 
  private:
   void ShowMessage(const Text& text, uint32_t style);
@@ -126,6 +192,11 @@ class CTovuInitalizer {
   CBuildLogFile& log_;
   CUtil& util_;
   IMessageBoxRoutine* messageBox_ = nullptr;
+  COSValidator* os_ = nullptr;
+  CMessageCatalog* messages_ = nullptr;
+  CExtractorValidator* validator_ = nullptr;
+  Text extractionLogPath_;
+  int debug_ = 0;
 
   int runMode_ = RUNMODE_GUI;
   Text tovuTempDir_;
@@ -148,6 +219,16 @@ class CTovuInitalizer {
   int exitOnAutolaunchFailure_ = 0;
   int launchStopped_ = 0;
   int frameDeletes_ = 0;
+  TextList writtenFiles_;
+  TextList packageFiles_;
+  TextList createdFolders_;
+  TextList packageFolders_;
+  int overwriteAll_ = 0;
+  int applyToAll_ = 0;
+  int extractionResult_ = -1;
+  Text extractedTo_;
+  Text currentFileName_;
+  Text extractionMessage_;
 };
 
 }  // namespace tovu

@@ -1,0 +1,51 @@
+// Texts of cabinet extraction: narrowing and widening of the names the
+// cabinet library takes and gives, the file and folder parts of paths
+// (CCabFile), and where a cabinet member lands below the target folder.
+#pragma once
+
+#include <string>
+
+#include "util/text.h"
+
+namespace tovu {
+
+// Copies each UTF-16 unit as one byte. False when a unit is above U+00FF
+// (the text cannot be narrowed); `out` is then empty.
+bool NarrowCabText(TextView text, std::string& out);
+// A member name as the cabinet stores it: UTF-8 when the cabinet marks the
+// name so, otherwise each byte is one character.
+Text WidenMemberName(const char* name, bool isUtf8);
+
+class CCabFile {
+ public:
+  // Splits at the last backslash: the folder keeps the backslash; without
+  // one the folder is empty and the whole path is the name.
+  static void SplitPath(TextView path, Text& folder, Text& name);
+  // Removes one trailing backslash.
+  static Text RemoveTrailingBackslash(TextView path);
+};
+
+// Where one member goes. The folder part of the name (up to and including
+// its last backslash) is put directly behind the target folder without
+// its trailing backslash, so "\Data\a.txt" lands in <target>\Data\ and a
+// name without a leading backslash lands beside the target folder, glued
+// to its name.
+struct MemberPlacement {
+  Text folderPart;    // "\Data\" (empty when the name has no backslash)
+  Text fileName;      // "a.txt"
+  Text outputFolder;  // target without its backslash + folder part
+  Text outputPath;    // output folder + file name
+};
+MemberPlacement PlaceMember(TextView targetFolder, TextView memberName);
+
+// Whether a member name keeps its file below the target folder (or, for a
+// name without a leading backslash, beside it as the placement rule says):
+// false for an empty name or file name, a name with a colon (drive letters,
+// streams, device prefixes), control characters, a leading pair of
+// separators (shares, "\\?\" and "\\.\" device paths), a "." or ".."
+// component or one made of dots and blanks only, and a component that is a
+// device name (CON, NUL, COM1, ... with or without extension). Slashes
+// count as separators, as the file system takes them.
+bool IsSafeMemberName(TextView memberName);
+
+}  // namespace tovu
