@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <vector>
 
 #include "settings/profile.h"
@@ -565,6 +566,201 @@ int CUtil::ReadIniSection(const Text& file, const Text& section, TextMap& out, s
     return count;
   } catch (...) {
     return -1;
+  }
+}
+
+// ---- system information --------------------------------------------------------
+
+namespace {
+
+constexpr char16_t kProcessorKeyBase[] = u"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\";
+// The name buffer: 1,024 characters, its size passed in bytes.
+constexpr size_t kProcessorNameBytes = 1024 * sizeof(char16_t);
+// Far above any machine; ends the walk should a registry report keys
+// without end.
+constexpr int kMaxProcessorKeys = 4096;
+
+struct LanguageEntry {
+  int id;
+  const char16_t* name;
+};
+
+constexpr LanguageEntry kLanguageNames[] = {
+    {0, u"Language Independent"},
+    {1025, u"Arabic (Saudi Arabia)"},
+    {1026, u"Bulgarian"},
+    {1027, u"Catalan"},
+    {1028, u"Chinese (Traditional)"},
+    {1029, u"Czech"},
+    {1030, u"Danish"},
+    {1031, u"German"},
+    {1032, u"Greek"},
+    {1033, u"English"},
+    {1034, u"Spanish (Traditional Sort)"},
+    {1035, u"Finnish"},
+    {1036, u"French(France)"},
+    {1037, u"Hebrew"},
+    {1038, u"Hungarian"},
+    {1040, u"Italian"},
+    {1041, u"Japanese"},
+    {1042, u"Korean"},
+    {1043, u"Dutch"},
+    {1044, u"Norwegian (Bokmal)"},
+    {1045, u"Polish"},
+    {1046, u"Portuguese (Brazil)"},
+    {1048, u"Romanian"},
+    {1049, u"Russian"},
+    {1050, u"Croatian"},
+    {1051, u"Slovak"},
+    {1053, u"Swedish"},
+    {1054, u"Thai"},
+    {1055, u"Turkish"},
+    {1057, u"Indonesian"},
+    {1060, u"Slovenian"},
+    {1069, u"Basque"},
+    {2052, u"Chinese (Simplified)"},
+    {2070, u"Portuguese (Portugal)"},
+    {3082, u"Spanish - Modern Sort"},
+    {3084, u"French(Canada)"},
+    {3098, u"Serbian (Cyrillic)"},
+};
+
+}  // namespace
+
+LocalTime CUtil::GetLocalTime() {
+  try {
+    return platform_.Now();
+  } catch (...) {
+    return LocalTime{};
+  }
+}
+
+uint32_t CUtil::GetTotalPhysicalMemory() {
+  try {
+    uint64_t bytes = platform_.TotalPhysicalMemory();
+    return bytes > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<uint32_t>(bytes);
+  } catch (...) {
+    return 0;
+  }
+}
+
+Text CUtil::FormatMemorySize(uint32_t totalPhys) {
+  try {
+    uint32_t kilobytes = totalPhys / 1024;
+    double gigabytes = static_cast<double>(kilobytes) / 1024.0 / 1024.0;
+    return Format(u"%.02lf", std::ceil(gigabytes));
+  } catch (...) {
+    return Text();
+  }
+}
+
+int CUtil::GetProcessorNames(TextList& names) {
+  int added = 0;
+  try {
+    for (int n = 0; n < kMaxProcessorKeys; ++n) {
+      Text key = Format(u"%s%d", kProcessorKeyBase, n);
+      if (platform_.OpenRegistryKey(RegRoot::kLocalMachine, key, RegView::kDefault) != 0) break;
+      Text name;
+      if (platform_.ReadRegistryString(RegRoot::kLocalMachine, key, u"ProcessorNameString", RegView::kDefault, name,
+                                       kProcessorNameBytes) != 0)
+        name.clear();
+      names.push_front(name);
+      ++added;
+      if (name.empty()) break;
+    }
+  } catch (...) {
+  }
+  return added;
+}
+
+Text CUtil::GetComputerNameText() {
+  try {
+    return platform_.ComputerName();
+  } catch (...) {
+    return Text();
+  }
+}
+
+int CUtil::ListDrives(TextList& drives, int kind) {
+  try {
+    uint32_t mask = platform_.LogicalDrives();
+    if (mask == 0) return -1;
+    for (int i = 0; i < 26; ++i) {
+      if (!(mask & (1u << i))) continue;
+      Text root = Format(u"%c:\\", static_cast<char16_t>(u'A' + i));
+      if (platform_.DriveType(root) == static_cast<uint32_t>(kind)) drives.push_front(root);
+    }
+    return 0;
+  } catch (...) {
+    return -1;
+  }
+}
+
+int CUtil::GetSpaceInfo(const Text& root, Text& text) {
+  try {
+    uint64_t total = 0, free = 0;
+    DiskFreeSpaceEx ex;
+    DiskFreeSpace space;
+    if (platform_.DiskFreeEx(root, ex) == 0) {
+      total = ex.totalBytes;
+      free = ex.totalFreeBytes;
+    } else if (platform_.DiskFree(root, space) == 0) {
+      // The older call's figures are multiplied in 32 bits, as the call's
+      // own types are; drives above 4 GiB wrap.
+      uint32_t clusterBytes = space.sectorsPerCluster * space.bytesPerSector;
+      total = static_cast<uint32_t>(space.totalClusters * clusterBytes);
+      free = static_cast<uint32_t>(space.freeClusters * clusterBytes);
+    } else {
+      text = u"No Information";
+      return -1;
+    }
+    uint64_t used = total - free;
+    double totalValue = 0, usedValue = 0, freeValue = 0;
+    Text totalUnit, usedUnit, freeUnit;
+    FormatSize(total, totalValue, totalUnit);
+    FormatSize(used, usedValue, usedUnit);
+    FormatSize(free, freeValue, freeUnit);
+    text = Format(u"Total Space: %.02lf %s\tUsed space: %.02lf %s\tFree space: %.02lf %s", totalValue, totalUnit,
+                  usedValue, usedUnit, freeValue, freeUnit);
+    return 0;
+  } catch (...) {
+    text = u"No Information";
+    return -1;
+  }
+}
+
+Text CUtil::GetFileSystemName(const Text& root) {
+  try {
+    Text name;
+    if (platform_.VolumeFileSystemName(root, name) != 0) return Text();
+    return name;
+  } catch (...) {
+    return Text();
+  }
+}
+
+int CUtil::GetUILanguage() {
+  try {
+    return platform_.UserUILanguage();
+  } catch (...) {
+    return -1;
+  }
+}
+
+Text CUtil::GetLanguageName(int identifier) {
+  for (const LanguageEntry& e : kLanguageNames)
+    if (e.id == identifier) return e.name;
+  return u"Unknown";
+}
+
+uint32_t CUtil::GetSystemLanguage(Text& englishName) {
+  try {
+    uint32_t lcid = platform_.SystemDefaultLocale();
+    englishName = platform_.LocaleEnglishLanguageName(lcid);
+    return lcid;
+  } catch (...) {
+    englishName.clear();
+    return 0;
   }
 }
 

@@ -115,6 +115,44 @@ class CUtil {
   // section are read. Returns the number of lines read, or -1.
   int ReadIniSection(const Text& file, const Text& section, TextMap& out, size_t bufferChars = 0);
 
+  // ---- system information ----------------------------------------------------
+  // The current local time.
+  LocalTime GetLocalTime();
+  // dwTotalPhys of GlobalMemoryStatus as an unsigned 32-bit byte count (a
+  // larger figure, as a 64-bit process may be told, is cut to 4 GiB - 1).
+  uint32_t GetTotalPhysicalMemory();
+  // The memory size text of the system information block: bytes / 1,024 in
+  // integer arithmetic, then twice / 1,024.0, rounded up, "%.02lf" ("4.00").
+  static Text FormatMemorySize(uint32_t totalPhys);
+  // Adds the "ProcessorNameString" of the keys
+  // HKLM\HARDWARE\DESCRIPTION\System\CentralProcessor\<n>, n = 0, 1, ...,
+  // at the head of `names`, so the highest number comes first. Stops at the first key that cannot be
+  // opened and after adding an empty name (value missing, empty, not a
+  // string or longer than its 1,024-character buffer). The keys are read in the
+  // process's own registry view; HKLM\HARDWARE is shared by both views.
+  // Returns the number of names added.
+  int GetProcessorNames(TextList& names);
+  // GetComputerNameW; empty when it fails.
+  Text GetComputerNameText();
+  // Adds the roots ("C:\") of the drives whose type is `kind` (3 fixed, 5
+  // CD-ROM) at the head of `drives`, so the highest letter comes first. 0,
+  // or -1 when no drive is known.
+  int ListDrives(TextList& drives, int kind);
+  // "Total Space: ...\tUsed space: ...\tFree space: ..." of a drive root,
+  // or "No Information" when neither free-space query works. Returns 0, or
+  // -1 for "No Information".
+  int GetSpaceInfo(const Text& root, Text& text);
+  // The volume's file system name ("NTFS"); empty when unknown.
+  Text GetFileSystemName(const Text& root);
+  // The user's UI language identifier, or -1 when it cannot be determined.
+  int GetUILanguage();
+  // The name of a language identifier from the system's table; "Unknown"
+  // for identifiers without an entry.
+  static Text GetLanguageName(int identifier);
+  // The system default locale identifier; `englishName` receives the
+  // English name of its language (LOCALE_SENGLANGUAGE), empty when unknown.
+  uint32_t GetSystemLanguage(Text& englishName);
+
  private:
   int CreateFolderPathImpl(const Text& root, const Text& remainder, Text* createdHere);
   int DeleteTree(const Text& path, TextList* leftovers);
