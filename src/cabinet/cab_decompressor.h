@@ -68,6 +68,8 @@ class ICabinetProbe {
   virtual uint32_t GetCabinetSetId(const Text& path) = 0;
   // 1 when the part belongs to the package and has the right number.
   virtual int ValidateCabinetFile(const Text& path) = 0;
+  // The part's digest (ComputeFileHash of the platform in use).
+  virtual uint32_t HashFile(const Text& path, Text& hash, Text& errorText) = 0;
 };
 
 class ICabDecompressor : public ICabinetProbe {

@@ -1,6 +1,5 @@
 #include "cabinet/part_validator.h"
 
-#include "cabinet/file_hash.h"
 #include "settings/package_settings.h"
 #include "util/format.h"
 
@@ -73,7 +72,7 @@ int CPartValidator::ValidateParts(Text& failedPath, int /*overwriteAll*/, TextLi
       continue;
     }
     Text hash, errorText;
-    if (uint32_t e = ComputeFileHash(path, hash, errorText)) {
+    if (uint32_t e = probe_.HashFile(path, hash, errorText)) {
       messages.push_front(Format(u"%s : Return Code : %d", errorText, e));
     } else {
       size_t dot = name.rfind(u'.');

@@ -168,6 +168,9 @@ class FakeProbe : public ICabinetProbe {
     auto it = parts.find(path);
     return it == parts.end() ? 0xFFFF : it->second.setId;
   }
+  uint32_t HashFile(const Text& path, Text& hash, Text& errorText) override {
+    return ComputeFileHash(path, hash, errorText);
+  }
   int ValidateCabinetFile(const Text& path) override {
     validated.push_back(path);
     auto it = parts.find(path);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 
+#include "cabinet/file_hash.h"
 #include "cabinet/member_path.h"
 #include "cabinet/part_validator.h"
 #include "platform/win32/win32_platform.h"
@@ -240,6 +241,10 @@ uint32_t CCabDecompressor::GetCabinetSetId(const Text& path) {
   CabinetInfo info;
   if (!IsCabinet(path, info)) return 0xFFFF;
   return info.setId;
+}
+
+uint32_t CCabDecompressor::HashFile(const Text& path, Text& hash, Text& errorText) {
+  return ComputeFileHash(path, hash, errorText);
 }
 
 int CCabDecompressor::ValidateCabinetFile(const Text& partPath) {

@@ -73,6 +73,7 @@ class CCabDecompressor : public ICabDecompressor {
   int ExtractCabinet(const Text& cabinetPath, const Text& targetFolder) override;
   int ValidateCabinetFile(const Text& partPath) override;
   uint32_t GetCabinetSetId(const Text& path) override;
+  uint32_t HashFile(const Text& path, Text& hash, Text& errorText) override;
   int GetErrorCode() const override { return error_.GetErrorCode(); }
   uint32_t GetLastOpenError() const override { return lastOpenError_; }
   Text GetErrorMessage() const override { return error_.GetErrorMessage(); }
