@@ -1,30 +1,45 @@
 #include "settings/builtin_messages.h"
 
+#include <algorithm>
+
 namespace tovu {
 
 namespace {
 
-struct BuiltInMessage {
-  int id;
-  const char16_t* text;
+constexpr BuiltInMessage kBuiltInMessages[] = {
+#define TOVU_MESSAGE(number, text) {number, u"" text},
+#include "settings/builtin_messages.inc"
+#undef TOVU_MESSAGE
 };
 
-constexpr BuiltInMessage kBuiltInMessages[] = {
-    {MSG_EXTRACTION_FAILED, u"Extraction failed"},
-    {MSG_NO_VOLUME_WITH_SPACE, u"Unable to find a volume with enough disk space for file extraction."},
-    {MSG_ANOTHER_INSTANCE, u"Another instance is already running."},
-    {MSG_NO_VOLUME_PERMISSION,
-     u"Unable to find a volume for file extraction.\nPlease verify that you have proper permissions."},
-    {MSG_AN_ERROR_OCCURRED, u"An error occurred."},
-    {MSG_OLE_INIT_FAILED, u"OLE initialization failed. Make sure that the OLE libraries are the correct version."},
+constexpr bool AscendingIds() {
+  for (size_t i = 1; i < std::size(kBuiltInMessages); ++i)
+    if (kBuiltInMessages[i - 1].id >= kBuiltInMessages[i].id) return false;
+  return true;
+}
+static_assert(AscendingIds(), "builtin_messages.inc: numbers must ascend without repeats");
+
+class CCompiledInMessageTexts : public IBuiltInMessageTexts {
+ public:
+  Text LoadText(int id) override { return GetBuiltInMessageText(id); }
 };
 
 }  // namespace
 
+std::span<const BuiltInMessage> BuiltInMessages() { return kBuiltInMessages; }
+
 Text GetBuiltInMessageText(int id) {
-  for (const BuiltInMessage& m : kBuiltInMessages)
-    if (m.id == id) return m.text;
+  const BuiltInMessage* end = std::end(kBuiltInMessages);
+  const BuiltInMessage* it =
+      std::lower_bound(std::begin(kBuiltInMessages), end, id,
+                       [](const BuiltInMessage& m, int value) { return m.id < value; });
+  if (it != end && it->id == id) return it->text;
   return Text();
+}
+
+IBuiltInMessageTexts& CompiledInMessageTexts() {
+  static CCompiledInMessageTexts texts;
+  return texts;
 }
 
 }  // namespace tovu
