@@ -1,7 +1,9 @@
 // tovupack: the packager's command line.
 //   tovupack build --frame FRAME.exe --settings Properties_Tovu.ini
-//                  [--entry FILE]... --cabinet CABINET --output PACKAGE.exe
+//                  [--entry FILE]... (--cabinet CABINET | --payload FOLDER)
+//                  --output PACKAGE.exe
 //   tovupack list PACKAGE.exe
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,11 +13,14 @@
 #include "util/format.h"
 
 #ifdef _WIN32
+#include <io.h>
 #include <windows.h>
 
 #include "platform/win32/win32_platform.h"
 using HostPlatform = tovu::Win32Platform;
 #else
+#include <unistd.h>
+
 #include "platform/posix/posix_platform.h"
 using HostPlatform = tovu::PosixPlatform;
 #endif
@@ -29,7 +34,8 @@ constexpr char kVersion[] = "tovupack 1.0.0";
 constexpr char kUsage[] =
     "Usage:\n"
     "  tovupack build --frame FRAME.exe --settings SETTINGS.ini [--entry FILE]...\n"
-    "                 --cabinet CABINET --output PACKAGE.exe\n"
+    "                 (--cabinet CABINET | --payload FOLDER [--compression mszip|none]\n"
+    "                 [--part-size BYTES] [--threads N]) --output PACKAGE.exe\n"
     "  tovupack list PACKAGE.exe\n"
     "  tovupack --help | --version\n"
     "\n"
@@ -42,6 +48,17 @@ constexpr char kUsage[] =
     "        a cabinet that starts with \"MSCF\" gets \"TOVU\" in its place. The\n"
     "        container start offset goes into the frame's language-neutral\n"
     "        version record. The package replaces OUTPUT only when complete.\n"
+    "        --payload writes the cabinet from a folder of setup files instead\n"
+    "        (members named \\path\\below\\the\\folder; empty folders are not\n"
+    "        kept), MSZIP-compressed (default) or stored, with the set ID from\n"
+    "        [Tovu] GUID2. With [Package] MultiPartDownload=1 the cabinet becomes\n"
+    "        a set of parts MultipartFileName.001, .002, ... of --part-size bytes\n"
+    "        (default [Package] PartSize) beside OUTPUT, and the package carries\n"
+    "        no cabinet entry; [PartFileIno] and [HashCode] list the parts and\n"
+    "        their digests. [Size] CabSize and PackageSize and [FileCount] Count\n"
+    "        are filled in. These go into the package's settings entry; the\n"
+    "        settings file given stays unchanged. --threads sets the number of\n"
+    "        compressing threads (default: one per core).\n"
     "list    prints the start offset and each entry's offset, data offset,\n"
     "        size, type and name.\n"
     "\n"
@@ -78,8 +95,55 @@ bool TakeOption(const std::vector<std::string>& args, size_t& i, const std::stri
   return false;
 }
 
+bool StdoutIsTerminal() {
+#ifdef _WIN32
+  return _isatty(_fileno(stdout)) != 0;
+#else
+  return isatty(STDOUT_FILENO) != 0;
+#endif
+}
+
+// "--part-size 1998000000": a decimal byte count.
+bool ParseCount(const std::string& value, uint64_t& out) {
+  if (value.empty() || value.size() > 12) return false;
+  out = 0;
+  for (char c : value) {
+    if (c < '0' || c > '9') return false;
+    out = out * 10 + static_cast<uint64_t>(c - '0');
+  }
+  return true;
+}
+
+// A progress line for builds that last: shown on a terminal only, from
+// the second second on, a few times a second.
+class ProgressLine {
+ public:
+  ProgressLine() : start_(std::chrono::steady_clock::now()), enabled_(StdoutIsTerminal()) {}
+  void Update(uint64_t done, uint64_t total) {
+    if (!enabled_) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - start_ < std::chrono::seconds(1) || now - last_ < std::chrono::milliseconds(200)) return;
+    last_ = now;
+    const unsigned percent = total ? static_cast<unsigned>(done * 100 / total) : 100;
+    std::printf("\rtovupack: compressing the payload: %3u%% (%llu of %llu MiB)", percent,
+                static_cast<unsigned long long>(done >> 20), static_cast<unsigned long long>(total >> 20));
+    std::fflush(stdout);
+    shown_ = true;
+  }
+  void End() {
+    if (shown_) std::printf("\r%-72s\r", "");
+    shown_ = false;
+  }
+
+ private:
+  std::chrono::steady_clock::time_point start_, last_{};
+  bool enabled_;
+  bool shown_ = false;
+};
+
 int RunBuild(tovu::IPlatform& platform, const std::vector<std::string>& args) {
   tovu::pack::BuildRequest request;
+  bool compressionGiven = false, partSizeGiven = false, threadsGiven = false;
   for (size_t i = 1; i < args.size(); ++i) {
     std::string value, error;
     struct Single {
@@ -88,6 +152,7 @@ int RunBuild(tovu::IPlatform& platform, const std::vector<std::string>& args) {
     } singles[] = {{"--frame", &request.frame},
                    {"--settings", &request.settings},
                    {"--cabinet", &request.cabinet},
+                   {"--payload", &request.payload},
                    {"--output", &request.output}};
     bool taken = false;
     for (const Single& s : singles) {
@@ -100,6 +165,35 @@ int RunBuild(tovu::IPlatform& platform, const std::vector<std::string>& args) {
       break;
     }
     if (taken) continue;
+    if (TakeOption(args, i, "--compression", value, error)) {
+      if (!error.empty()) return UsageError(error);
+      if (compressionGiven) return UsageError("option --compression given twice");
+      compressionGiven = true;
+      if (value == "mszip")
+        request.compression = tovu::pack::cab::Compression::kMszip;
+      else if (value == "none")
+        request.compression = tovu::pack::cab::Compression::kNone;
+      else
+        return UsageError("--compression takes mszip or none, not '" + value + "'");
+      continue;
+    }
+    if (TakeOption(args, i, "--part-size", value, error)) {
+      if (!error.empty()) return UsageError(error);
+      if (partSizeGiven) return UsageError("option --part-size given twice");
+      partSizeGiven = true;
+      if (!ParseCount(value, request.partSize) || request.partSize == 0)
+        return UsageError("--part-size takes a number of bytes, not '" + value + "'");
+      continue;
+    }
+    if (TakeOption(args, i, "--threads", value, error)) {
+      if (!error.empty()) return UsageError(error);
+      if (threadsGiven) return UsageError("option --threads given twice");
+      threadsGiven = true;
+      uint64_t n = 0;
+      if (!ParseCount(value, n) || n == 0 || n > 256) return UsageError("--threads takes a number from 1 to 256");
+      request.threads = static_cast<unsigned>(n);
+      continue;
+    }
     if (TakeOption(args, i, "--entry", value, error)) {
       if (!error.empty()) return UsageError(error);
       if (value.empty()) return UsageError("option --entry has an empty value");
@@ -108,18 +202,32 @@ int RunBuild(tovu::IPlatform& platform, const std::vector<std::string>& args) {
     }
     return UsageError("unknown argument '" + args[i] + "' for build");
   }
-  const char* missing = request.frame.empty()      ? "--frame"
-                        : request.settings.empty() ? "--settings"
-                        : request.cabinet.empty()  ? "--cabinet"
-                        : request.output.empty()   ? "--output"
-                                                   : nullptr;
-  if (missing) return UsageError(std::string("build needs ") + missing);
+  if (!request.cabinet.empty() && !request.payload.empty()) return UsageError("give --cabinet or --payload, not both");
+  const char* missing = request.frame.empty()                                ? "--frame"
+                        : request.settings.empty()                           ? "--settings"
+                        : request.cabinet.empty() && request.payload.empty() ? "--cabinet"
+                        : request.output.empty()                             ? "--output"
+                                                                             : nullptr;
+  if (missing) return UsageError(std::string("build needs ") + missing + (std::string(missing) == "--cabinet" ? " or --payload" : ""));
+  if (request.payload.empty() && (compressionGiven || partSizeGiven || threadsGiven))
+    return UsageError("--compression, --part-size and --threads go with --payload");
 
+  ProgressLine progress;
+  request.progress = [&](uint64_t done, uint64_t total) { progress.Update(done, total); };
   tovu::pack::BuildResult result;
-  if (std::string error = tovu::pack::BuildPackage(platform, request, result); !error.empty()) return Failure(error);
+  const std::string error = tovu::pack::BuildPackage(platform, request, result);
+  progress.End();
+  if (!error.empty()) return Failure(error);
   std::printf("tovupack: wrote %s: %llu bytes, %zu entries, container at offset %llu\n",
               tovu::ToUtf8(request.output).c_str(), static_cast<unsigned long long>(result.packageSize),
               result.entryCount, static_cast<unsigned long long>(result.startOffset));
+  if (!request.payload.empty()) {
+    std::printf("tovupack: cabinet of %zu files, %llu bytes from %llu", result.fileCount,
+                static_cast<unsigned long long>(result.cabinetBytes), static_cast<unsigned long long>(result.payloadBytes));
+    if (!result.parts.empty()) std::printf(", in %zu parts:", result.parts.size());
+    std::printf("\n");
+    for (const tovu::Text& part : result.parts) std::printf("  %s\n", tovu::ToUtf8(part).c_str());
+  }
   return 0;
 }
 

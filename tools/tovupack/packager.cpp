@@ -5,6 +5,7 @@
 
 #include "container/extractor.h"
 #include "container/pe_file.h"
+#include "tovupack/package_payload.h"
 #include "util/format.h"
 
 namespace tovu::pack {
@@ -78,6 +79,7 @@ struct PlannedEntry {
   bool inMemory = false;
   uint64_t size = 0;
   bool cabinet = false;        // the first four bytes become "TOVU"
+  bool written = false;        // the packager writes it before the package
 };
 
 // Writes the package to `out`, feeding the checksum as it goes.
@@ -180,7 +182,8 @@ std::string BuildPackage(IPlatform& platform, const BuildRequest& request, Build
   result = BuildResult{};
   if (request.frame.empty()) return "no frame given (--frame)";
   if (request.settings.empty()) return "no settings file given (--settings)";
-  if (request.cabinet.empty()) return "no cabinet given (--cabinet)";
+  if (request.cabinet.empty() && request.payload.empty()) return "no cabinet given (--cabinet or --payload)";
+  if (!request.cabinet.empty() && !request.payload.empty()) return "give a cabinet or a payload, not both";
   if (request.output.empty()) return "no output given (--output)";
 
   // ---- the frame ------------------------------------------------------------
@@ -236,18 +239,22 @@ std::string BuildPackage(IPlatform& platform, const BuildRequest& request, Build
     settings.size = settings.bytes.size();
     plan.push_back(std::move(settings));
   }
+  PayloadJob job;
+  if (!request.payload.empty())
+    if (std::string problem = PreparePayload(request, plan[0].bytes, job); !problem.empty()) return problem;
   for (const Text& path : request.entries) {
     PlannedEntry entry;
     entry.name = FileNameOf(path);
     entry.source = path;
     plan.push_back(std::move(entry));
   }
-  {
+  if (!job.multipart) {
     PlannedEntry cabinet;
     cabinet.name = kCabinetEntryName;
     cabinet.type = ENTRY_TYPE_CABINET;
     cabinet.source = request.cabinet;
     cabinet.cabinet = true;
+    cabinet.written = !request.payload.empty();
     plan.push_back(std::move(cabinet));
   }
   for (size_t i = 0; i < plan.size(); ++i) {
@@ -259,7 +266,7 @@ std::string BuildPackage(IPlatform& platform, const BuildRequest& request, Build
         return "two entries would be named \"" + U8(entry.name) + "\"" +
                (entry.source.empty() ? "" : " (" + U8(entry.source) + ")") +
                "; names must differ, also in case, since the frame writes them into one folder";
-    if (entry.inMemory) continue;
+    if (entry.inMemory || entry.written) continue;
     std::unique_ptr<IFileReader> in;
     if (uint32_t e = platform.OpenRead(entry.source, in))
       return "cannot open " + U8(entry.source) + ": " + SystemMessage(platform, e);
@@ -276,6 +283,19 @@ std::string BuildPackage(IPlatform& platform, const BuildRequest& request, Build
     }
   }
 
+  // ---- the cabinet from the payload -------------------------------------------
+  if (!request.payload.empty()) {
+    if (std::string error = WritePayload(platform, request, job, plan[0].bytes, result); !error.empty()) {
+      FinishPayload(platform, job, false);
+      return error;
+    }
+    plan[0].size = plan[0].bytes.size();
+    if (!job.multipart) {
+      plan.back().source = job.tempCabinet;
+      plan.back().size = result.cabinetBytes;
+    }
+  }
+
   // ---- writing ----------------------------------------------------------------
   // The start offset goes into the neutral record; the checksum field is
   // counted as 0 and written at the end.
@@ -284,11 +304,14 @@ std::string BuildPackage(IPlatform& platform, const BuildRequest& request, Build
 
   const Text temp = request.output + u".tovupack-part";
   std::unique_ptr<IFileWriter> out;
-  if (uint32_t e = platform.CreateWrite(temp, out))
+  if (uint32_t e = platform.CreateWrite(temp, out)) {
+    FinishPayload(platform, job, false);
     return "cannot create " + U8(temp) + ": " + SystemMessage(platform, e);
+  }
   auto fail = [&](const std::string& message) {
     out.reset();
     platform.RemoveFile(temp);
+    FinishPayload(platform, job, false);
     return message;
   };
   PackageWriter writer(platform, *out);
@@ -309,6 +332,8 @@ std::string BuildPackage(IPlatform& platform, const BuildRequest& request, Build
   out.reset();
   if (uint32_t e = platform.MoveReplace(temp, request.output))
     return fail("cannot put the package in place at " + U8(request.output) + ": " + SystemMessage(platform, e));
+
+  if (std::string problem = FinishPayload(platform, job, true); !problem.empty()) return problem;
 
   result.startOffset = startOffset;
   result.packageSize = writer.Written();

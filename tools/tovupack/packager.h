@@ -10,11 +10,23 @@
 // given, then the cabinet entry "WebCab1") and recomputes the header
 // checksum. The package is written to a temporary file beside the output
 // and renamed over it only when complete.
+//
+// Instead of a ready cabinet the packager can take a payload folder and
+// write the cabinet itself (cab_writer.h), with the set ID from the
+// settings' [Tovu] GUID2. A multipart package ([Package]
+// MultiPartDownload=1) gets a set of part files MultipartFileName.001, ...
+// beside the output instead of a cabinet entry, and its settings entry the
+// parts' [PartFileIno] and [HashCode] sections. Either way the settings
+// entry gets [Size] CabSize and PackageSize and [FileCount] Count; the
+// author's settings file stays as it is.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "tovupack/mszip.h"
 
 #include "platform/platform.h"
 #include "util/text.h"
@@ -36,12 +48,23 @@ struct BuildRequest {
   std::vector<Text> entries;
   Text cabinet;
   Text output;
+  // The cabinet written from a folder (in place of `cabinet`).
+  Text payload;
+  cab::Compression compression = cab::Compression::kMszip;
+  uint64_t partSize = 0;  // multipart: bytes per part; 0: [Package] PartSize
+  unsigned threads = 0;   // 0: one per core
+  std::function<void(uint64_t, uint64_t)> progress;  // payload bytes done, all
 };
 
 struct BuildResult {
   uint64_t startOffset = 0;
   uint64_t packageSize = 0;
   size_t entryCount = 0;
+  // With a payload:
+  uint64_t cabinetBytes = 0;  // the cabinet or all parts
+  uint64_t payloadBytes = 0;
+  size_t fileCount = 0;
+  std::vector<Text> parts;    // the part files written (multipart)
 };
 
 // Builds the package. Returns "" on success or a message naming the
