@@ -150,6 +150,7 @@ struct Seen {
   WPARAM wParam;
   LPARAM lParam;
   std::string text;  // for log lines: "level|function|line"
+  bool sent = false;  // sent from another thread (not posted)
 };
 
 class TestWindow {
@@ -249,7 +250,7 @@ class TestWindow {
   }
   void Record(UINT m, WPARAM w, LPARAM l, std::string text) {
     std::lock_guard<std::mutex> lock(mutex_);
-    seen_.push_back({m, w, l, std::move(text)});
+    seen_.push_back({m, w, l, std::move(text), ::InSendMessage() != FALSE});
   }
   void Run() {
     WNDCLASSW wc{};
