@@ -316,6 +316,38 @@ TEST_F(Decompressor, ContinueFlagClearedStopsAtTheNextFile) {
   EXPECT_EQ(ReadBytes(target + u"a.txt"), "<missing>");
 }
 
+// Aborts when the copy of the given file begins: the library stops at the
+// next notification, with that file still open.
+class AbortingDecompressor : public CCabDecompressor {
+ public:
+  AbortingDecompressor(CabinetServices s, const Text& at) : CCabDecompressor(s, nullptr, 1), at_(at) {}
+  std::vector<std::string> hooked;
+
+ protected:
+  int OnBeforeCopy(const CabCopyFile& file) override {
+    hooked.push_back(ToUtf8(file.fullName + u"|" + file.subFolder + u"|" + file.fileName));
+    if (file.fileName == at_) Abort();
+    return file.fileName == u"skip.txt" ? 0 : 1;
+  }
+
+ private:
+  Text at_;
+};
+
+TEST_F(Decompressor, AbortDeletesTheFileLeftOpenAndTheHookSkipsFiles) {
+  CabSpec spec;
+  spec.members = {{"\\a.txt", "a"}, {"\\skip.txt", "s"}, {"\\Sub\\b.txt", std::string(70000, 'b')}, {"\\c.txt", "c"}};
+  const Text cab = Cab(test::WriteCabinet(spec));
+  AbortingDecompressor d(Services(), u"b.txt");
+  EXPECT_EQ(d.ExtractCabinet(cab, target), caberr::kUserAbort) << ToUtf8(d.GetErrorMessage());
+  EXPECT_EQ(d.hooked, (std::vector<std::string>{"\\a.txt|\\|a.txt", "\\skip.txt|\\|skip.txt",
+                                                "\\Sub\\b.txt|\\Sub\\|b.txt"}));
+  EXPECT_EQ(ReadBytes(target + u"a.txt"), "a");
+  EXPECT_EQ(ReadBytes(target + u"skip.txt"), "<missing>");
+  EXPECT_EQ(ReadBytes(target + u"Sub\\b.txt"), "<missing>");
+  EXPECT_EQ(ReadBytes(target + u"c.txt"), "<missing>");
+}
+
 TEST_F(Decompressor, PartIdentity) {
   init.SetCabinetSetId(0x1234);
   struct Case {
