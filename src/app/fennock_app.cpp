@@ -4,6 +4,8 @@
 
 #include "container/extractor.h"
 #include "settings/builtin_messages.h"
+#include "settings/messages.h"
+#include "settings/package_settings.h"
 
 namespace tovu {
 
@@ -77,10 +79,46 @@ int CFennockApp::InitInstance() {
   // 11. Settings entries of the container.
   if (const int r = initializer_.ExtractIntermediateFiles(); r != 0) Quit(r);
 
-  // 12 onwards: font descriptions, CTovuInitalizer::Init, the settings
-  // lock, the banner images, the display name, the administrator and
-  // password checks, the operating-system check, then the wizard or the
-  // unattended dialog.
+  // 12. The fonts of the wizard pages.
+  titleFont_ = {u"Tahoma", 16, 600};
+  textFont_ = {u"Tahoma", 15, 100};
+
+  // 13. The package settings.
+  const int r = initializer_.Init(options_.Debug, options_.NoConditioncheck, options_.NoOSCheck, options_.ExtractPath,
+                                  options_.Autolaunch, options_.SetupLanguage, GetRunMode());
+
+  // 14.-16. The settings file stays as it is; the banners are copied out.
+  LockSettingsFile();
+  bottomBannerPath_ = PrepareBannerImage(pkg::key::kBottomImage);
+  topBannerPath_ = PrepareBannerImage(pkg::key::kTopImage);
+  topImage_ = services_.LoadImageFile(topBannerPath_);
+
+  // 17.
+  displayName_ = initializer_.GetDisplayName();
+  log_.WriteLog(LOG_INFO, u"Display Name", u"%s", displayName_);
+
+  // 18. Administrator rights.
+  if (GetCheckAdmin() == 1 && !services_.IsUserAdmin()) {
+    log_.WriteLog(LOG_ERROR, kInitInstance, u"User is not having admin rights.");
+    Text text = MessageText(421);
+    if (const size_t at = text.find(u"\\n"); at != Text::npos) text.replace(at, 2, u"\n");
+    if (GetRunMode() == RUNMODE_GUI) ShowMessageBox(text, mbstyle::kIconExclamation);
+    services_.CloseSingleInstance();
+    guardOpen_ = false;
+    return 0;
+  }
+
+  // 19. The extraction password. (The operating-system check before
+  //     extraction follows here with the allowance rules.)
+  if (CheckPassword(options_.ExtractionPassword) == 0) {
+    services_.CloseSingleInstance();
+    guardOpen_ = false;
+    return 0;
+  }
+
+  // 20. r = -1: the conditions or the extraction folder ended the run.
+  //     The unattended dialog (520) and the wizard (510) take over here.
+  (void)r;
 
   // 21.
   services_.CloseSingleInstance();
@@ -102,8 +140,7 @@ void CFennockApp::DeleteExtractedContents() {
 }
 
 void CFennockApp::DeleteTovuTempDir() {
-  // (The settings lock handle, closed here first, comes with the settings
-  // checks of the later startup steps.)
+  CloseSettingsLock();
   if (tovuTempDirDeleted_) return;
   tovuTempDirDeleted_ = true;
 
@@ -120,11 +157,57 @@ void CFennockApp::DeleteTovuTempDir() {
 }
 
 void CFennockApp::WriteLogFooter() {
-  // (The wizard sheet, the top image and the banner copies join this with
-  // the wizard.)
+  // (The wizard sheet joins this with the wizard.)
+  if (topImage_ != 0) services_.FreeImage(topImage_);
+  topImage_ = 0;
+  for (const Text* banner : {&topBannerPath_, &bottomBannerPath_}) {
+    if (!banner->empty() && util_.FileExists(*banner) == 1) platform_.RemoveFile(*banner);
+  }
   displayName_.clear();
   log_.WriteSummary();
   log_.WriteRaw(u"%s\n", kLogEndBanner);
+}
+
+Text CFennockApp::MessageText(int number) {
+  return messages_ != nullptr ? messages_->GetMessageText(number) : GetBuiltInMessageText(number);
+}
+
+int CFennockApp::GetCheckAdmin() {
+  CProfile profile(platform_);
+  if (!pkg::IsFlagOn(profile, initializer_.GetSettingsPath(), pkg::section::kRuntime, pkg::key::kCheckAdmin)) return 0;
+  log_.WriteLog(LOG_INFO, u"GetCheckAdmin", u"Admin rights needed for extraction");
+  return 1;
+}
+
+int CFennockApp::CheckPassword(const Text& commandLinePassword) {
+  CProfile profile(platform_);
+  return tovu::CheckPassword(util_, profile, log_, *this, initializer_.GetSettingsPath(), GetRunMode(),
+                             commandLinePassword, password_);
+}
+
+void CFennockApp::LockSettingsFile() {
+  services_.LockFile(initializer_.GetSettingsPath());
+  settingsLocked_ = true;
+}
+
+void CFennockApp::CloseSettingsLock() {
+  if (!settingsLocked_) return;
+  services_.UnlockFile();
+  settingsLocked_ = false;
+}
+
+Text CFennockApp::PrepareBannerImage(const Text& key) {
+  CProfile profile(platform_);
+  const Text value = pkg::ReadText(profile, initializer_.GetSettingsPath(), pkg::section::kImages, key);
+  const Text source = initializer_.GetTovuTempDir() + value;
+  Text temp;
+  if (value.empty() || !platform_.GetEnv(u"TEMP", temp) || temp.empty()) return source;
+  CUtil::AddTrailingBackslash(temp);
+  const size_t cut = value.find_last_of(u"\\/");
+  const Text copy = temp + (cut == Text::npos ? value : value.substr(cut + 1));
+  std::vector<uint8_t> bytes;
+  if (platform_.ReadWholeFile(source, bytes) != 0 || platform_.WriteWholeFile(copy, bytes) != 0) return source;
+  return copy;
 }
 
 void CFennockApp::ShutdownImageLibrary() {
@@ -146,6 +229,8 @@ int CFennockApp::ExitInstance() {
   //    cabinet extraction.)
   // 2.
   DeleteTovuTempDir();
+  // 3.
+  CloseSettingsLock();
   // 4.
   WriteLogFooter();
   // 5. (The wait for a worker thread comes with the worker slot.)

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "app/password.h"
 #include "cmdline/extractor_command_opt.h"
 #include "log/log_file.h"
 #include "platform/platform.h"
@@ -16,6 +17,8 @@
 #include "util/text.h"
 
 namespace tovu {
+
+class CMessageCatalog;
 
 // Name of the single-instance mutex (in the per-logon namespace). Every
 // package built with this frame shares it.
@@ -49,13 +52,33 @@ class IAppServices {
   virtual int ShowMessage(const Text& text, const Text& caption, uint32_t style) = 0;
   // Ends the process with the exit code. Never returns.
   [[noreturn]] virtual void EndProcess(int exitCode) = 0;
+
+  // Whether the calling thread's token is a member of the built-in
+  // Administrators group (S-1-5-32-544); any failure counts as not.
+  virtual bool IsUserAdmin() { return false; }
+  // Holds the file open for reading data, sharing reading only, so that
+  // nobody changes it while the run uses it (OPEN_ALWAYS, normal
+  // attributes); a second call replaces the first handle.
+  virtual void LockFile(const Text& path) {}
+  virtual void UnlockFile() {}
+  // Loads an image file with GDI+: a handle, 0 when it cannot be loaded.
+  virtual uintptr_t LoadImageFile(const Text& path) { return 0; }
+  virtual void FreeImage(uintptr_t image) {}
+};
+
+// A font as the wizard pages create theirs (LOGFONT with the other fields
+// zero).
+struct FontDescription {
+  Text face;
+  int height = 0;
+  int weight = 0;
 };
 
 // 1 for the UI languages whose wizard pages use the font "Arial" at 8
 // points: 1028, 1041, 1042, 2052.
 int IsCjkLanguage(int language);
 
-class CFennockApp : public IMessageBoxRoutine {
+class CFennockApp : public IMessageBoxRoutine, private ISettingsLock {
  public:
   CFennockApp(IPlatform& platform, CBuildLogFile& log, CUtil& util, CTovuInitalizer& initializer,
               IAppServices& services);
@@ -74,6 +97,19 @@ class CFennockApp : public IMessageBoxRoutine {
   // Has the initialiser create the Tovu temp folder; on failure shows the
   // error (GUI mode) and quits with -1.
   void CreateTovuTempDir();
+  // The message texts of the run (the built-in ones only while none is set).
+  void SetMessages(CMessageCatalog* messages) { messages_ = messages; }
+  // 1 when [Runtime] CheckAdmin is exactly "1".
+  int GetCheckAdmin();
+  // The extraction password: 1 to go on, 0 to end the run.
+  int CheckPassword(const Text& commandLinePassword);
+  // Keeps the unpacked settings file open against changes.
+  void LockSettingsFile() override;
+  void CloseSettingsLock() override;
+  // Copies the [Images] file of `key` from the Tovu temp folder into
+  // %TEMP%; the copy's path, or the source's when the copy fails.
+  Text PrepareBannerImage(const Text& key);
+
   // Removes the Tovu temp folder; runs at most once per process.
   void DeleteTovuTempDir();
   // Removes what an aborted extraction wrote.
@@ -103,9 +139,16 @@ class CFennockApp : public IMessageBoxRoutine {
   void SetOSCheckResult(int v) { osCheckResult_ = v; }
   int GetCheckOsFlag() const { return checkOs_; }
   void SetCheckOsFlag(int v) { checkOs_ = v; }
+  const FontDescription& GetTitleFont() const { return titleFont_; }
+  const FontDescription& GetTextFont() const { return textFont_; }
+  const Text& GetTopBannerPath() const { return topBannerPath_; }
+  const Text& GetBottomBannerPath() const { return bottomBannerPath_; }
+  uintptr_t GetTopImage() const { return topImage_; }
+  const PasswordState& GetPasswordState() const { return password_; }
 
  private:
   void WriteLogFooter();
+  Text MessageText(int number);
   void ShutdownImageLibrary();
 
   IPlatform& platform_;
@@ -130,6 +173,14 @@ class CFennockApp : public IMessageBoxRoutine {
   int osCheckResult_ = 300;
   int checkOs_ = 0;
   bool tovuTempDirDeleted_ = false;
+  CMessageCatalog* messages_ = nullptr;
+  FontDescription titleFont_;
+  FontDescription textFont_;
+  Text topBannerPath_;
+  Text bottomBannerPath_;
+  uintptr_t topImage_ = 0;
+  bool settingsLocked_ = false;
+  PasswordState password_;
 };
 
 }  // namespace tovu

@@ -277,6 +277,13 @@ class IPlatform {
   // terminating zero); empty when it fails.
   virtual Text LocaleEnglishLanguageName(uint32_t lcid) { return Text(); }
 
+  // ---- file times and probes ---------------------------------------------
+  // The last-write time of a file in local time. Returns 0 or the error.
+  virtual uint32_t FileModifiedTime(const Text& path, LocalTime& out) { return winerr::kNotSupported; }
+  // Opens an existing file for reading and writing (sharing both) and
+  // closes it again: 0, or why it cannot be opened so.
+  virtual uint32_t ProbeReadWrite(const Text& path) { return winerr::kNotSupported; }
+
   // ---- registry (read only) ----------------------------------------------
   // Opens the key for reading in the given view and closes it again.
   // Returns 0, or the error (2 when the key does not exist).

@@ -712,4 +712,24 @@ uint32_t FakePlatform::ReadRegistryValue(RegRoot root, const Text& key, const Te
   return 0;
 }
 
+uint32_t FakePlatform::FileModifiedTime(const Text& path, LocalTime& out) {
+  const Text k = Key(Normalize(path));
+  auto it = nodes_.find(k);
+  if (it == nodes_.end()) return winerr::kFileNotFound;
+  auto m = modified_.find(k);
+  out = m != modified_.end() ? m->second : time_;
+  return 0;
+}
+
+uint32_t FakePlatform::ProbeReadWrite(const Text& path) {
+  const Text n = Normalize(path);
+  auto f = failures_.find(Key(n));
+  if (f != failures_.end()) return f->second;
+  auto it = nodes_.find(Key(n));
+  if (it == nodes_.end()) return ParentIsFolder(n) ? winerr::kFileNotFound : winerr::kPathNotFound;
+  if (it->second.folder || (it->second.attributes & fileattr::kReadOnly)) return winerr::kAccessDenied;
+  if (const uint32_t e = WriteCheck(n)) return e;
+  return 0;
+}
+
 }  // namespace tovu::test

@@ -44,6 +44,9 @@ class FakePlatform : public IPlatform {
   // from {00000000-0000-0000-0000-000000000001}. A GUID of "" fails with 5.
   void QueueGuid(const Text& guid) { guids_.push_back(guid); }
   void SetWindowsMajorVersion(uint32_t major) { windowsMajor_ = major; }
+  // The last-write time FileModifiedTime reports for a path (default: the
+  // fake's clock).
+  void SetModifiedTime(const Text& path, const LocalTime& t) { modified_[Key(Normalize(path))] = t; }
 
   // System information. At start: 2 GiB of memory, computer name
   // "TESTPC", UI language and system locale 1033 (English); every drive
@@ -132,6 +135,9 @@ class FakePlatform : public IPlatform {
   Text ErrorText(uint32_t code) override;
   uint32_t NewGuid(Text& out) override;
   uint32_t WindowsMajorVersion() override { return windowsMajor_; }
+  uint32_t FileModifiedTime(const Text& path, LocalTime& out) override;
+  // 0 for an existing file that is neither read-only nor failing (FailPath).
+  uint32_t ProbeReadWrite(const Text& path) override;
   uint64_t TotalPhysicalMemory() override { return memory_; }
   Text ComputerName() override { return computer_; }
   uint32_t VolumeFileSystemName(const Text& root, Text& out) override;
@@ -188,6 +194,7 @@ class FakePlatform : public IPlatform {
   std::map<Text, Node> nodes_;  // by Key()
   std::map<char, Drive> drives_;
   std::map<Text, uint32_t> failures_;  // by Key()
+  std::map<Text, LocalTime> modified_;  // by Key()
   std::map<Text, Text> env_;           // by upper-case name
   LocalTime time_;
   Text user_ = u"tester";

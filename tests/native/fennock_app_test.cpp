@@ -104,6 +104,10 @@ class FakeServices : public IAppServices {
   }
   void UninitializeOle() override { calls.push_back("UninitializeOle"); }
   void LoadRichEditLibrary() override { calls.push_back("LoadRichEditLibrary"); }
+  bool IsUserAdmin() override {
+    calls.push_back("IsUserAdmin");
+    return admin;
+  }
   int ShowMessage(const Text& text, const Text& caption, uint32_t style) override {
     boxes.push_back({U8(text), U8(caption), style});
     return 1;
@@ -119,6 +123,7 @@ class FakeServices : public IAppServices {
   int unattended = 0;
   bool anotherInstance = false;
   bool oleWorks = true;
+  bool admin = true;
   std::vector<std::string> calls;
   std::vector<Box> boxes;
 };
@@ -191,6 +196,7 @@ struct World {
     return out;
   }
   std::string LogText() const { return fake.FileBytes(init.GetMasterLogPath()); }
+  std::string ExtractionLogText() const { return fake.FileBytes(init.GetExtractionLogPath()); }
 
   AppPlatform fake;
   RecordingLog log{fake};
@@ -574,7 +580,16 @@ TEST(FennockAppTest, GoodPackageUnpacksTheSettingsEntriesAndExitCleansUp) {
   for (const Item& i : items) {
     if (i.type != 200) continue;
     expected.push_back(folder + i.name);
-    EXPECT_EQ(w.fake.FileBytes(folder + i.name), i.data) << U8(i.name);
+    if (i.name != u"Properties_Tovu.ini") {
+      EXPECT_EQ(w.fake.FileBytes(folder + i.name), i.data) << U8(i.name);
+      continue;
+    }
+    // The password check scrubbed the settings: [Runtime]
+    // ExtractPasswordRequired went to [Tovu] Required.
+    CProfile profile(w.fake);
+    EXPECT_EQ(w.fake.FileBytes(folder + i.name).substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(profile.GetString(folder + i.name, u"Runtime", u"ExtractPasswordRequired", u"-"), u"-");
+    EXPECT_EQ(profile.GetString(folder + i.name, u"Tovu", u"Required", u"-"), u"0");
   }
   std::sort(expected.begin(), expected.end());
   std::vector<Text> inside;
@@ -593,7 +608,14 @@ TEST(FennockAppTest, GoodPackageUnpacksTheSettingsEntriesAndExitCleansUp) {
   EXPECT_EQ(w.log.CountFunction("File could not be deleted : "), 0);
   EXPECT_EQ(w.services.Calls("ShutdownImageLibrary 42"), 1);
 
-  const std::string text = w.LogText();
+  // The master log ends where the extraction log takes over; the summary
+  // and the clean-up are in the extraction log.
+  const std::string master = w.LogText();
+  EXPECT_EQ(master.rfind(kStartBanner, 0), 0u);
+  EXPECT_NE(master.find("|Extraction Log File : C:\\ProgramData\\Maravel\\Automation\\Logfiles\\Demo.txt\r\n"),
+            std::string::npos);
+  EXPECT_EQ(master.substr(master.size() - kEndBanner.size()), kEndBanner);
+  const std::string text = w.ExtractionLogText();
   EXPECT_EQ(text.rfind(kStartBanner, 0), 0u);
   EXPECT_NE(text.find("|RETURN    |STATUS                                |Success\r\n"), std::string::npos);
   EXPECT_NE(text.find("0 Errors found and 0 Warnings found\r\n"), std::string::npos);

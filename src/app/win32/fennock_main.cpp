@@ -5,7 +5,12 @@
 
 #include "app/fennock_app.h"
 #include "app/win32/win32_app_services.h"
+#include "cmdline/extractor_validator.h"
+#include "osrules/os_validator.h"
+#include "osrules/win32/win32_os_facts.h"
 #include "platform/win32/win32_platform.h"
+#include "settings/messages.h"
+#include "settings/win32/resource_message_texts.h"
 
 namespace {
 
@@ -29,6 +34,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   static tovu::CTovuInitalizer initializer(platform, log, util);
   static tovu::Win32AppServices services;
   static tovu::CFennockApp app(platform, log, util, initializer, services);
+  // The process-wide services: the message texts over the executable's
+  // string table, the operating-system identification and the validator.
+  static tovu::CResourceMessageTexts builtInTexts;
+  static tovu::CMessageCatalog messages(platform, builtInTexts);
+  static tovu::CWin32OSFacts osFacts;
+  static tovu::COSValidator osValidator(platform, log, osFacts);
+  static tovu::CExtractorValidator validator(platform, log, messages);
+  messages.SetMessageBoxRoutine(&app);
+  initializer.SetServices(&osValidator, &messages, &validator);
+  app.SetMessages(&messages);
   app.InitInstance();
   return app.ExitInstance();
 }

@@ -18,6 +18,8 @@ struct GdiplusStartupInputFlat {
 }  // namespace
 extern "C" int WINAPI GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInputFlat* input, void* output);
 extern "C" void WINAPI GdiplusShutdown(ULONG_PTR token);
+extern "C" int WINAPI GdipLoadImageFromFile(const WCHAR* file, void** image);
+extern "C" int WINAPI GdipDisposeImage(void* image);
 
 namespace tovu {
 
@@ -61,5 +63,43 @@ int Win32AppServices::ShowMessage(const Text& text, const Text& caption, uint32_
 }
 
 void Win32AppServices::EndProcess(int exitCode) { ::ExitProcess(static_cast<UINT>(exitCode)); }
+
+bool Win32AppServices::IsUserAdmin() {
+  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+  PSID administrators = nullptr;
+  if (!::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                  &administrators))
+    return false;
+  BOOL member = FALSE;
+  // The effective token of the calling thread: a filtered administrator
+  // token under User Account Control is not a member.
+  if (!::CheckTokenMembership(nullptr, administrators, &member)) member = FALSE;
+  ::FreeSid(administrators);
+  return member != FALSE;
+}
+
+void Win32AppServices::LockFile(const Text& path) {
+  UnlockFile();
+  HANDLE h = ::CreateFileW(W(path), FILE_READ_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+  if (h != INVALID_HANDLE_VALUE) lock_ = h;
+}
+
+void Win32AppServices::UnlockFile() {
+  if (lock_ != nullptr) ::CloseHandle(static_cast<HANDLE>(lock_));
+  lock_ = nullptr;
+}
+
+uintptr_t Win32AppServices::LoadImageFile(const Text& path) {
+  void* image = nullptr;
+  if (GdipLoadImageFromFile(W(path), &image) != 0) return 0;
+  return reinterpret_cast<uintptr_t>(image);
+}
+
+void Win32AppServices::FreeImage(uintptr_t image) {
+  if (image != 0) GdipDisposeImage(reinterpret_cast<void*>(image));
+}
+
+Win32AppServices::~Win32AppServices() { UnlockFile(); }
 
 }  // namespace tovu

@@ -23,9 +23,16 @@ class Win32AppServices : public IAppServices {
   void LoadRichEditLibrary() override;
   int ShowMessage(const Text& text, const Text& caption, uint32_t style) override;
   [[noreturn]] void EndProcess(int exitCode) override;
+  bool IsUserAdmin() override;
+  void LockFile(const Text& path) override;
+  void UnlockFile() override;
+  uintptr_t LoadImageFile(const Text& path) override;
+  void FreeImage(uintptr_t image) override;
+  ~Win32AppServices() override;
 
  private:
   std::unique_ptr<CSingleInstance> guard_;
+  void* lock_ = nullptr;  // HANDLE of the locked file
 };
 
 }  // namespace tovu

@@ -528,4 +528,30 @@ uint32_t Win32Platform::ReadRegistryValue(RegRoot root, const Text& key, const T
   return ERROR_MORE_DATA;
 }
 
+uint32_t Win32Platform::FileModifiedTime(const Text& path, LocalTime& out) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExW(W(path), GetFileExInfoStandard, &data)) return ::GetLastError();
+  FILETIME local;
+  SYSTEMTIME st;
+  if (!::FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !::FileTimeToSystemTime(&local, &st))
+    return ::GetLastError();
+  out.year = st.wYear;
+  out.month = st.wMonth;
+  out.day = st.wDay;
+  out.hour = st.wHour;
+  out.minute = st.wMinute;
+  out.second = st.wSecond;
+  out.milliseconds = st.wMilliseconds;
+  out.dayOfWeek = st.wDayOfWeek;
+  return 0;
+}
+
+uint32_t Win32Platform::ProbeReadWrite(const Text& path) {
+  HANDLE h = ::CreateFileW(W(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return ::GetLastError();
+  ::CloseHandle(h);
+  return 0;
+}
+
 }  // namespace tovu

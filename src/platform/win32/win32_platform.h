@@ -38,6 +38,8 @@ class Win32Platform : public IPlatform {
   Text ModulePath() override;
   Text ErrorText(uint32_t code) override;
   uint32_t NewGuid(Text& out) override;
+  uint32_t FileModifiedTime(const Text& path, LocalTime& out) override;
+  uint32_t ProbeReadWrite(const Text& path) override;
   uint32_t WindowsMajorVersion() override;
   uint64_t TotalPhysicalMemory() override;
   Text ComputerName() override;

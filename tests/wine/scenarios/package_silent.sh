@@ -36,11 +36,22 @@ expect_lines_in_order "$LOG" \
   "|Extracting file : D:\\{*}\\750TopImage.PNG" \
   "|Extracting file : D:\\{*}\\750BottomImage.PNG" \
   "|Extracted Setting files to D:\\{" \
+  "|Extraction Log File : C:\\ProgramData\\Maravel\\Automation\\Logfiles\\Demo.txt" \
+  "############################## --------- End --------- ##############################"
+# From there on the run writes the package's extraction log, which ends
+# with the clean-up, the summary and the end banner.
+XLOG="$(dirname "$LOG")/Demo.txt"
+expect "extraction log written" [ -f "$XLOG" ]
+expect_lines_in_order "$XLOG" \
+  "############################## --------- START" \
+  "|Master Log File : C:\\ProgramData\\Maravel\\Automation\\Logfiles\\Tovu.log" \
+  "|Temp directory : " \
+  "|Deleting folder : " \
   "|RETURN    |STATUS" \
   "############################## --------- End --------- ##############################"
 expect "no cabinet entry unpacked" not_in_file "$LOG" "WebCab1"
 expect "the Tovu temp folder is removed at exit" [ -z "$(ls -A "$WORK/d")" ]
 expect "nothing unpacked on C:" [ -z "$(ls -d "$WINEPREFIX"/drive_c/\{* 2>/dev/null)" ]
-[ "$fail" = 0 ] || { echo "---- master log"; tr -d '\r' <"$LOG"; }
+[ "$fail" = 0 ] || { echo "---- master log"; tr -d '\r' <"$LOG"; echo "---- extraction log"; tr -d '\r' <"$XLOG"; }
 rm -rf "$WORK"
 exit "$fail"
