@@ -15,6 +15,7 @@ PACKAGES=(
   coreutils mawk libc-bin
   libssl-dev gcab cabextract
   zlib1g-dev libz-mingw-w64-dev time
+  msitools wixl
 )
 
 missing=()
