@@ -3,10 +3,12 @@
 # The frame starts as a package does: command line and run mode, the
 # master log, the single-instance guard, the Tovu temp folder on the
 # fixed drive with room (here D:), the settings entries of its attached
-# container unpacked into it, and at the end the folder removed and the
-# log closed with its summary. With the packager built, the demo packs the
-# fixture package (tests/data/package) and runs that; otherwise it runs
-# the bare frame, which carries no container. The script prints the log.
+# container unpacked into it, then the package's extraction log with the
+# system information and the settings read, the administrator and password
+# checks, and at the end the folder removed and the log closed with its
+# summary. With the packager built, the demo packs the fixture package
+# (tests/data/package) and runs that; otherwise it runs the bare frame,
+# which carries no container. The script prints both logs.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${TOVU_BUILD_ROOT:-$ROOT/build}
@@ -46,14 +48,24 @@ echo "== exit code: $rc"
 echo "== master log ($LOG):"
 tr -d '\r' <"$LOG"
 echo
+XLOG="$(dirname "$LOG")/Demo.txt"
+if [ -f "$XLOG" ]; then
+  echo "== extraction log ($XLOG):"
+  tr -d '\r' <"$XLOG"
+  echo
+fi
 echo "== left on D: after the run: $(ls -A "$WORK/d" | wc -l) entries"
-echo "== what it did: parsed the command line (silent mode), recreated the"
-echo "   master log with its START banner, took the single-instance mutex,"
-echo "   measured the package, made the Tovu temp folder D:\\{GUID}\\ on the"
-echo "   highest fixed drive with room, unpacked the settings entries of the"
-echo "   container into it (the cabinet entry stays in the package), then"
-echo "   removed the folder and closed the log with its summary. The frame"
-echo "   built for shipping is $BUILD/win32/bin/Fennock.exe (i686; it cannot"
-echo "   run on this machine)."
+echo "== what it did: parsed the command line (silent mode, debug detail),"
+echo "   recreated the master log, took the single-instance mutex, made the"
+echo "   Tovu temp folder D:\\{GUID}\\ on the highest fixed drive with room and"
+echo "   unpacked the container's settings entries into it (the cabinet entry"
+echo "   stays in the package); then switched to the package's extraction log,"
+echo "   wrote the system information block, read the package settings"
+echo "   (display name, autolaunch, OS-check and buffer rules), checked the"
+echo "   administrator rights and the extraction password, and, since a silent"
+echo "   run cannot yet evaluate the package's conditions, ended as a run with"
+echo "   unmet conditions: the temp folder removed, the summary written. The"
+echo "   frame built for shipping is $BUILD/win32/bin/Fennock.exe (i686; it"
+echo "   cannot run on this machine)."
 rm -rf "$WORK"
 exit "$rc"
