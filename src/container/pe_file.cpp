@@ -205,4 +205,25 @@ uint32_t PeChecksum::Finish(uint64_t fileLength) const {
   return static_cast<uint32_t>(s) + static_cast<uint32_t>(fileLength);
 }
 
+bool ReadPeFileVersion(IPlatform& platform, const Text& path, uint16_t parts[4]) {
+  for (int i = 0; i < 4; ++i) parts[i] = 0;
+  std::unique_ptr<IFileReader> f;
+  if (platform.OpenRead(path, f)) return false;
+  PeInfo info;
+  if (!ReadPeInfo(*f, info).empty()) return false;
+  int i = ChooseVersionRecord(info);
+  if (i < 0) return false;
+  // dwFileVersionMS and dwFileVersionLS follow the signature and the
+  // structure version of VS_FIXEDFILEINFO, which starts 40 bytes into the
+  // record.
+  uint8_t v[8];
+  if (!ReadAt(*f, info.versions[static_cast<size_t>(i)].fileOffset + 48, v, 8)) return false;
+  const uint32_t ms = Le32(v), ls = Le32(v + 4);
+  parts[0] = static_cast<uint16_t>(ms >> 16);
+  parts[1] = static_cast<uint16_t>(ms);
+  parts[2] = static_cast<uint16_t>(ls >> 16);
+  parts[3] = static_cast<uint16_t>(ls);
+  return true;
+}
+
 }  // namespace tovu

@@ -75,4 +75,11 @@ inline void PutLe32(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
+// The file version of the chosen version record of the file at `path`,
+// read from the file itself: parts[0], parts[1] the high and low word of
+// VS_FIXEDFILEINFO.dwFileVersionMS, parts[2], parts[3] those of
+// dwFileVersionLS. False (parts 0) when the file has no valid record or it
+// cannot be read.
+bool ReadPeFileVersion(IPlatform& platform, const Text& path, uint16_t parts[4]);
+
 }  // namespace tovu

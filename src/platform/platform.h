@@ -332,11 +332,30 @@ class IPlatform {
     for (int i = 7; i >= 0; --i) out = (out << 8) | v.data[static_cast<size_t>(i)];
     return 0;
   }
+
+  // ---- file version (default: no version API) ------------------------------
+  // The file version of a file's version resource (GetFileVersionInfoW and
+  // VerQueryValueW of "\\"): parts[0], parts[1] the high and low word of
+  // VS_FIXEDFILEINFO.dwFileVersionMS, parts[2], parts[3] those of
+  // dwFileVersionLS. Returns 0; 1813 (kResourceTypeNotFound) when the file
+  // has no version resource or it cannot be read; 8 (kNotEnoughMemory) when
+  // no memory can be had for the resource; 50 (kNotSupported) when this
+  // platform has no version API, so that the caller reads the file's
+  // resources itself (ReadPeFileVersion). parts are 0 unless 0 is returned.
+  virtual uint32_t FileVersion(const Text& path, uint16_t parts[4]) {
+    for (int i = 0; i < 4; ++i) parts[i] = 0;
+    return winerr::kNotSupported;
+  }
 };
 
 // The process-wide platform. The frame installs the Win32 implementation at
 // start; tests install a fake. Never null after SetPlatform.
 IPlatform& Platform();
 void SetPlatform(IPlatform* platform);
+
+namespace winerr {
+constexpr uint32_t kNotEnoughMemory = 8;
+constexpr uint32_t kResourceTypeNotFound = 1813;
+}  // namespace winerr
 
 }  // namespace tovu

@@ -732,4 +732,29 @@ uint32_t FakePlatform::ProbeReadWrite(const Text& path) {
   return 0;
 }
 
+void FakePlatform::SetFileVersion(const Text& path, uint16_t a, uint16_t b, uint16_t c, uint16_t d) {
+  FileVersionEntry& e = fileVersions_[Key(Normalize(path))];
+  e.error = 0;
+  e.parts[0] = a;
+  e.parts[1] = b;
+  e.parts[2] = c;
+  e.parts[3] = d;
+}
+
+void FakePlatform::FailFileVersion(const Text& path, uint32_t error) {
+  FileVersionEntry& e = fileVersions_[Key(Normalize(path))];
+  e = FileVersionEntry{};
+  e.error = error;
+}
+
+uint32_t FakePlatform::FileVersion(const Text& path, uint16_t parts[4]) {
+  for (int i = 0; i < 4; ++i) parts[i] = 0;
+  auto it = fileVersions_.find(Key(Normalize(path)));
+  if (it == fileVersions_.end()) return winerr::kNotSupported;
+  if (it->second.error) return it->second.error;
+  if (!IsFile(path)) return winerr::kResourceTypeNotFound;
+  for (int i = 0; i < 4; ++i) parts[i] = it->second.parts[i];
+  return 0;
+}
+
 }  // namespace tovu::test

@@ -217,6 +217,22 @@ class FakePlatform : public IPlatform {
   std::map<uint32_t, Text> localeNames_ = {{1033, u"English"}, {1031, u"German"}};
   std::map<int, RegKeyMap> registry_;
   RegView processView_ = RegView::k32;
+ public:
+  // File versions. SetFileVersion gives the path a version resource with
+  // these four parts; FailFileVersion makes FileVersion answer `error`
+  // (1813: no version resource, 8: no memory). For other paths FileVersion
+  // answers 50 (no version API), so callers read the fake file's bytes as a
+  // PE image, as on a platform without the API.
+  void SetFileVersion(const Text& path, uint16_t a, uint16_t b, uint16_t c, uint16_t d);
+  void FailFileVersion(const Text& path, uint32_t error);
+  uint32_t FileVersion(const Text& path, uint16_t parts[4]) override;
+
+ private:
+  struct FileVersionEntry {
+    uint32_t error = 0;
+    uint16_t parts[4] = {0, 0, 0, 0};
+  };
+  std::map<Text, FileVersionEntry> fileVersions_;  // by Key()
 };
 
 }  // namespace tovu::test

@@ -554,4 +554,39 @@ uint32_t Win32Platform::ProbeReadWrite(const Text& path) {
   return 0;
 }
 
+using VerQueryValueWFn = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
+
+uint32_t Win32Platform::FileVersion(const Text& path, uint16_t parts[4]) {
+  for (int i = 0; i < 4; ++i) parts[i] = 0;
+  static HMODULE dll = LoadSystemVersionDll();
+  if (!dll) return winerr::kResourceTypeNotFound;
+  auto sizeFn = reinterpret_cast<GetFileVersionInfoSizeWFn>(
+      reinterpret_cast<void*>(::GetProcAddress(dll, "GetFileVersionInfoSizeW")));
+  auto infoFn = reinterpret_cast<GetFileVersionInfoWFn>(
+      reinterpret_cast<void*>(::GetProcAddress(dll, "GetFileVersionInfoW")));
+  auto queryFn =
+      reinterpret_cast<VerQueryValueWFn>(reinterpret_cast<void*>(::GetProcAddress(dll, "VerQueryValueW")));
+  if (!sizeFn || !infoFn || !queryFn) return winerr::kResourceTypeNotFound;
+  DWORD handle = 0;
+  DWORD size = sizeFn(W(path), &handle);
+  if (size == 0) return winerr::kResourceTypeNotFound;
+  std::vector<uint8_t> block;
+  try {
+    block.resize(size);
+  } catch (...) {
+    return winerr::kNotEnoughMemory;
+  }
+  if (!infoFn(W(path), 0, size, block.data())) return winerr::kResourceTypeNotFound;
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT fixedSize = 0;
+  if (!queryFn(block.data(), L"\\", reinterpret_cast<LPVOID*>(&fixed), &fixedSize) || !fixed ||
+      fixedSize < sizeof(VS_FIXEDFILEINFO))
+    return winerr::kResourceTypeNotFound;
+  parts[0] = HIWORD(fixed->dwFileVersionMS);
+  parts[1] = LOWORD(fixed->dwFileVersionMS);
+  parts[2] = HIWORD(fixed->dwFileVersionLS);
+  parts[3] = LOWORD(fixed->dwFileVersionLS);
+  return 0;
+}
+
 }  // namespace tovu

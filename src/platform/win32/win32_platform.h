@@ -51,6 +51,9 @@ class Win32Platform : public IPlatform {
   uint32_t OpenRegistryKey(RegRoot root, const Text& key, RegView view) override;
   uint32_t ReadRegistryValue(RegRoot root, const Text& key, const Text& name, RegView view, RegistryValue& out,
                              size_t maxBytes = 0) override;
+  // GetFileVersionInfoW and VerQueryValueW from version.dll of the system
+  // folder.
+  uint32_t FileVersion(const Text& path, uint16_t parts[4]) override;
 };
 
 // Conversions between the core's text type and the Win32 wide strings.
