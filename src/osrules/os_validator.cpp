@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "osrules/os_variant_rules.h"
 #include "settings/package_settings.h"
 #include "settings/profile.h"
 
@@ -319,12 +320,153 @@ Text COSValidator::GetOSExtractPath() {
 }
 
 int COSValidator::CheckAllowedOSVariants() {
-  // Placeholder until the allowance check is in place: it replaces this
-  // step with the exclusion variants of the allowed-systems entries
-  // (CheckOSVariantsForExclusion) and, when none excludes the system, their
-  // warning variants (CheckOSVariantsForWarning), logging "Show Warning for
-  // OS" or "Show Error for OS". Until then every listed system is allowed.
-  return OSCHECK_SUPPORTED;
+  const int exclusion = CheckOSVariantsForExclusion();
+  if (exclusion == OSCHECK_SUPPORTED) {
+    const int warning = CheckOSVariantsForWarning();
+    if (warning == OSCHECK_WARNING) log_.WriteLog(LOG_INFO, kFunction, u"Show Warning for OS");
+    return warning;
+  }
+  log_.WriteLog(LOG_INFO, kFunction, u"Show Error for OS");
+  return OSCHECK_ERROR;
+}
+
+int COSValidator::CheckOSVariantsForExclusion() { return CheckOSVariants(u"exclude", OSCHECK_ERROR); }
+
+int COSValidator::CheckOSVariantsForWarning() { return CheckOSVariants(u"warning", OSCHECK_WARNING); }
+
+int COSValidator::CheckOSVariants(TextView suffix, int hit) {
+  int result = -1;
+  ProductName = ToLower(ProductName);
+  const auto allowed = OSSection.find(pkg::key::kOsAllowed);
+  if (allowed == OSSection.end()) return -1;
+  const Text list = ToLower(allowed->second);
+  const std::vector<Text> entries = osrules::SplitList(list);
+
+  // Walks the entries from the system's own name: a minimum-version entry
+  // takes over the key of the entries after it.
+  auto walk = [&](const Text& start) {
+    Text n = start;
+    for (const Text& entry : entries) {
+      if (EndsWith(entry, u"+")) n = entry;
+      if (CheckOSVariant(n + Text(suffix)) == 0) {
+        result = hit;
+        return;
+      }
+      result = OSCHECK_SUPPORTED;
+    }
+  };
+  if (IsOSInAllowedList(list, ProductName) == 1) walk(ProductName);
+  if (IsOSInAllowedList(list, VersionCode) == 1 && (result == OSCHECK_SUPPORTED || result == -1)) walk(VersionCode);
+  return result;
+}
+
+int COSValidator::IsOSInAllowedList(const Text& list, const Text& name) {
+  for (const Text& entry : osrules::SplitList(list)) {
+    if (EqualsNoCase(entry, name)) return 1;
+    if (!EndsWith(entry, u"+")) continue;
+    Text plain = ToLower(entry);
+    ReplaceAll(plain, u"+", u"");
+    Text digits = VersionCodeOf(plain);
+    if (digits.empty()) {
+      digits = plain;
+      ReplaceAll(digits, u"windows", u"");
+    }
+    const osrules::MinimumVersion min = osrules::ParseMinimumVersion(digits);
+    if (min.only64 && Is64Bit != 1) continue;
+    if (MajorVersion > min.major || (MajorVersion == min.major && MinorVersion >= min.minor)) return 1;
+  }
+  return 0;
+}
+
+Text COSValidator::VersionCodeOf(const Text& entry) { return osrules::VersionCodeOf(entry); }
+
+int COSValidator::CheckOSVariant(const Text& key) {
+  constexpr char16_t kCheckOSVariant[] = u"CheckOSVariant";
+  const auto it = OSSection.find(key);
+  if (it == OSSection.end()) return 1;
+  const Text& value = it->second;
+  log_.WriteLog(LOG_INFO, kCheckOSVariant, u"%s  : %s", key, value);
+  if (value == u";") {
+    log_.WriteLog(LOG_INFO, kCheckOSVariant, u"All variants of %s are supported", ProductName);
+    return 0;
+  }
+  for (const Text& variant : osrules::SplitList(value))
+    if (GetOSVariantConditionResult(variant) == 1) return 0;
+  return 1;
+}
+
+int COSValidator::GetOSVariantConditionResult(const Text& variant) {
+  Text separated = variant;
+  ReplaceAll(separated, osrules::kAndNot, u";");
+  ReplaceAll(separated, osrules::kAnd, u";");
+  ReplaceAll(separated, osrules::kOr, u";");
+  const std::vector<Text> atoms = osrules::SplitList(separated);
+
+  Text expression = variant;
+  for (const Text& atom : atoms) expression = ValiodateOSVariants(atom, expression);
+
+  if (atoms.empty()) return 0;
+  if (atoms.size() <= 2) return ReduceVariantExpression(expression) == u"T" ? 1 : 0;
+  const Text op = osrules::GetFirstVariantOperator(expression);
+  if (osrules::IsSingleOperatorChain(expression, op) == 0) {
+    log_.WriteLog(LOG_INFO, u"GetOSVariantConditionResult", u"Invalid variant combination. Current OS will be included");
+    return 0;
+  }
+  return GetChainResult(expression, op);
+}
+
+Text COSValidator::ValiodateOSVariants(const Text& atom, const Text& expression) {
+  constexpr char16_t kValiodateOSVariants[] = u"ValiodateOSVariants";
+  if ((atom == u"0" || EqualsNoCase(atom, u"SP0")) && ServicePack.empty()) ServicePack = u"0";
+
+  const char16_t* value = u"F";
+  if (EqualsNoCase(atom, EditionCode)) {
+    log_.WriteLog(LOG_INFO, kValiodateOSVariants, u"Edition : %s", EditionCode);
+    value = u"T";
+  } else if (EqualsNoCase(atom, Edition)) {
+    log_.WriteLog(LOG_INFO, kValiodateOSVariants, u"Edition : %s", Edition);
+    value = u"T";
+  } else if (EqualsNoCase(atom, ServicePack) || EqualsNoCase(atom, u"SP" + ServicePack)) {
+    log_.WriteLog(LOG_INFO, kValiodateOSVariants, u"Service Pack : %s", ServicePack);
+    value = u"T";
+  } else if (EqualsNoCase(atom, ProductTypeWord)) {
+    log_.WriteLog(LOG_INFO, kValiodateOSVariants, u"Product Type : %s", ProductTypeWord);
+    value = u"T";
+  } else if (EqualsNoCase(atom, kUnknownProduct)) {
+    log_.WriteLog(LOG_INFO, kValiodateOSVariants, u"Unknown Product");
+    value = u"T";
+  }
+
+  Text marked = expression;
+  ReplaceAll(marked, osrules::kAndNot, u";ANDNOT;");
+  ReplaceAll(marked, osrules::kAnd, u";AND;");
+  ReplaceAll(marked, osrules::kOr, u";OR;");
+  Text out;
+  for (Text token : osrules::SplitList(marked)) {
+    // The operator words are found anywhere in a token, so an atom such as
+    // "STANDARD" or "WORKSTATION" is read as an operator.
+    if (token.find(u"OR") != Text::npos) {
+      out += osrules::kOr;
+    } else if (token.find(u"ANDNOT") != Text::npos) {
+      out += osrules::kAndNot;
+    } else if (token.find(u"AND") != Text::npos) {
+      out += osrules::kAnd;
+    } else {
+      // Compared ignoring case, replaced by exact text: a token that
+      // differs from the atom only in case stays as it is.
+      if (EqualsNoCase(token, atom)) ReplaceAll(token, atom, value);
+      out += token;
+    }
+  }
+  return out;
+}
+
+Text COSValidator::ReduceVariantExpression(const Text& expression) {
+  return osrules::ReduceVariantExpression(expression);
+}
+
+int COSValidator::GetChainResult(const Text& expression, const Text& op) {
+  return osrules::GetChainResult(expression, op);
 }
 
 }  // namespace tovu

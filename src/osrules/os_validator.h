@@ -66,6 +66,44 @@ class COSValidator {
   // Empty when neither is set.
   Text GetOSExtractPath();
 
+  // ---- the allowance check against the package's [OS] rules ---------------
+  // Every operation below reads the names of the last identification and
+  // OSSection; OSVersion(0) runs them. The keys they build are lower-case:
+  // the allowed-systems entry (or the system's name) followed by "exclude"
+  // or "warning".
+
+  // The exclusion variants of the entries that list this system: 302 when
+  // one applies, 300 when the system is listed and none applies, -1 when
+  // the system is on the list in neither form (or there is no list).
+  int CheckOSVariantsForExclusion();
+  // The same with the warning variants: 301, 300 or -1.
+  int CheckOSVariantsForWarning();
+  // 1 when `name` (compared ignoring case) or, for a minimum-version entry
+  // ("Windows7+", "Windows6164+"), this system's version is on the
+  // ";"-separated list, else 0.
+  int IsOSInAllowedList(const Text& list, const Text& name);
+  // The digit text of a system name ("windows7" -> "61"); empty when the
+  // name is not in the table.
+  static Text VersionCodeOf(const Text& entry);
+  // 1 when no variant of the [OS] key applies to this system (also when the
+  // key is missing), 0 when one does (a value of ";" alone: every variant).
+  int CheckOSVariant(const Text& key);
+  // 1 when the variant ("SKU48&&!SP1", "Professional||Home", ...) applies.
+  // A variant of more than two atoms must join them with one operator only;
+  // a mix is logged and does not apply.
+  int GetOSVariantConditionResult(const Text& variant);
+  // Replaces the atom in the expression by "T" when it names a property of
+  // this system (edition code, edition, service pack, product type word,
+  // "Unknown Product"), else by "F"; the operators stay. An atom "0" or
+  // "SP0" on a system without service pack sets ServicePack to "0".
+  Text ValiodateOSVariants(const Text& atom, const Text& expression);
+  // The reduction of a one- or two-atom expression ("T" when it applies).
+  static Text ReduceVariantExpression(const Text& expression);
+  // The result of a chain of more than two atoms joined by `op` only; a
+  // chain of "&&!" means "the first atom and none of the others" (see
+  // osrules::GetChainResult).
+  static int GetChainResult(const Text& expression, const Text& op);
+
   // ---- results ---------------------------------------------------------
   Text OSName;           // ProductName before lower-casing, e.g. "Windows1064" (full mode only)
   Text Edition;          // e.g. "Professional", "Standard", "Unknown Product"
@@ -94,9 +132,12 @@ class COSValidator {
   // false when GetProductInfo is missing (already logged).
   bool NameModernSystem(const OSVersionInfo& info);
   void NameServer2003Family(const OSVersionInfo& info);
-  // The allowance check against the package's variant rules (the
-  // exclusion and warning variants of the allowed-systems entries).
+  // The allowance verdict of a full identification: the exclusion
+  // variants, and when none excludes the system its warning variants.
   int CheckAllowedOSVariants();
+  // The walk of CheckOSVariantsForExclusion and ...ForWarning: `suffix`
+  // "exclude" or "warning", `hit` 302 or 301.
+  int CheckOSVariants(TextView suffix, int hit);
 
   IPlatform& platform_;
   CLogFile& log_;

@@ -218,11 +218,15 @@ const NamingCase kNamingCases[] = {
 };
 
 TEST_F(OSIdentification, NamesEverySystemOfTheTables) {
+  // "Windows7+" allows 6.1 and every later version; the systems before it
+  // are not allowed.
   Settings("[OS]\r\nosallowed=Windows7+\r\n");
   for (const NamingCase& c : kNamingCases) {
     SCOPED_TRACE(c.system);
     COSValidator& v = Validator(c.facts);
-    EXPECT_EQ(v.OSVersion(0), OSCHECK_SUPPORTED);
+    const uint32_t major = c.facts.version.majorVersion, minor = c.facts.version.minorVersion;
+    const bool from7 = major > 6 || (major == 6 && minor >= 1);
+    EXPECT_EQ(v.OSVersion(0), from7 ? OSCHECK_SUPPORTED : OSCHECK_ERROR);
     EXPECT_EQ(U8(v.OSName), U8(c.osName));
     EXPECT_EQ(U8(v.ProductName), U8(c.productName));
     EXPECT_EQ(U8(v.VersionCode), U8(c.versionCode));
@@ -447,12 +451,14 @@ TEST_F(OSIdentification, ProductInfoMissing) {
     const char16_t* productName;  // as left behind
     const char16_t* editionCode;
     const char16_t* edition;
+    int fullVerdict = OSCHECK_SUPPORTED;  // of a system that is identified
   } cases[] = {
       {"Windows 10 x64", System(10, 0, 19045, kWs, kX64, 48), true, u"Windows1064", u"Standard", u"Standard"},
       {"Windows 8 x86", System(6, 2, 9200, kWs, kX86, 3), true, u"Windows8", u"", u""},
       {"Windows Vista x64", System(6, 0, 6002, kWs, kX64, 6), true, u"WindowsVista64", u"Basic", u"Unknown Product"},
       {"Server 2008 R2 x64", System(6, 1, 7601, kSrv, kX64, 7), true, u"Windows2008R264", u"Standard", u"Standard"},
-      {"Windows XP (not asked)", System(5, 1, 2600, kWs, kX86, 0, kSuitePersonal), false, u"windowsxp", u"Home", u"Home"},
+      {"Windows XP (not asked)", System(5, 1, 2600, kWs, kX86, 0, kSuitePersonal), false, u"windowsxp", u"Home", u"Home",
+       OSCHECK_ERROR},  // older than Windows7+
       {"future 11.0 (not asked)", System(11, 0, 30000, kWs, kX64, 0), false, u"", u"Basic", u"Unknown Product"},
   };
   Settings("[OS]\r\nosallowed=Windows7+\r\n");
@@ -472,7 +478,7 @@ TEST_F(OSIdentification, ProductInfoMissing) {
         EXPECT_EQ(U8(v.ProductName), U8(c.productName));
         EXPECT_EQ(U8(v.OSName), "");
       } else {
-        EXPECT_EQ(result, versionOnly ? -1 : OSCHECK_SUPPORTED);
+        EXPECT_EQ(result, versionOnly ? -1 : c.fullVerdict);
         ASSERT_FALSE(log.lines.empty());
         for (const auto& line : log.lines) EXPECT_NE(line.level, LOG_ERROR) << line;
         if (!versionOnly) {

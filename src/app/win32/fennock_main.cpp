@@ -40,7 +40,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   static tovu::CMessageCatalog messages(platform, builtInTexts);
   static tovu::CWin32OSFacts osFacts;
   static tovu::COSValidator osValidator(platform, log, osFacts);
-  static tovu::CExtractorValidator validator(platform, log, messages);
+  static tovu::CExtractorValidator validator(platform, log, messages, util, initializer, osValidator);
+  validator.SetMessageBoxRoutine(&app);
+  validator.SetLocaleCheck([](int lcid) { return ::IsValidLocale(static_cast<LCID>(lcid), LCID_INSTALLED) != 0; });
   messages.SetMessageBoxRoutine(&app);
   initializer.SetServices(&osValidator, &messages, &validator);
   app.SetMessages(&messages);
