@@ -21,7 +21,12 @@ int IsCjkLanguage(int language) {
 
 CFennockApp::CFennockApp(IPlatform& platform, CBuildLogFile& log, CUtil& util, CTovuInitalizer& initializer,
                          IAppServices& services)
-    : platform_(platform), log_(log), util_(util), initializer_(initializer), services_(services) {
+    : platform_(platform),
+      log_(log),
+      util_(util),
+      initializer_(initializer),
+      services_(services),
+      cleanup_(platform, log, util, initializer) {
   initializer_.SetMessageBoxRoutine(this);
 }
 
@@ -134,10 +139,7 @@ void CFennockApp::CreateTovuTempDir() {
   Quit(-1);
 }
 
-void CFennockApp::DeleteExtractedContents() {
-  // The lists of the files and folders an extraction writes come with the
-  // cabinet extraction; until then an aborted run has nothing to remove.
-}
+void CFennockApp::DeleteExtractedContents() { cleanup_.DeleteExtractedContents(); }
 
 void CFennockApp::DeleteTovuTempDir() {
   CloseSettingsLock();
@@ -225,8 +227,10 @@ void CFennockApp::Quit(int exitCode) {
 }
 
 int CFennockApp::ExitInstance() {
-  // 1. (The deletion of the extracted files on request comes with the
-  //    cabinet extraction.)
+  // 1. The extracted files, when the user asked for it and the frame, not
+  //    a setup, is responsible.
+  if (CExtractedFilesCleanup::FrameDeletesAtExit(deleteOnExit_, initializer_))
+    cleanup_.DeleteExtractedFilesAndFolders();
   // 2.
   DeleteTovuTempDir();
   // 3.

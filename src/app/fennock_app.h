@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "app/cleanup.h"
 #include "app/password.h"
 #include "cmdline/extractor_command_opt.h"
 #include "log/log_file.h"
@@ -145,6 +146,9 @@ class CFennockApp : public IMessageBoxRoutine, private ISettingsLock {
   const Text& GetBottomBannerPath() const { return bottomBannerPath_; }
   uintptr_t GetTopImage() const { return topImage_; }
   const PasswordState& GetPasswordState() const { return password_; }
+  // The lists of extracted files and their clean-up (the list file for the
+  // setups too).
+  CExtractedFilesCleanup& GetCleanup() { return cleanup_; }
 
  private:
   void WriteLogFooter();
@@ -156,6 +160,7 @@ class CFennockApp : public IMessageBoxRoutine, private ISettingsLock {
   CUtil& util_;
   CTovuInitalizer& initializer_;
   IAppServices& services_;
+  CExtractedFilesCleanup cleanup_;
 
   CExtractorCommandOpt options_;
   uintptr_t gdiplusToken_ = 0;

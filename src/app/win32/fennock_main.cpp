@@ -46,6 +46,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   messages.SetMessageBoxRoutine(&app);
   initializer.SetServices(&osValidator, &messages, &validator);
   app.SetMessages(&messages);
+  services.SetMessages(&messages);
   app.InitInstance();
   return app.ExitInstance();
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include "app/win32/message_box.h"
 #include "cmdline/win32/process_command_line.h"
 #include "platform/win32/win32_platform.h"
 
@@ -59,7 +60,7 @@ void Win32AppServices::UninitializeOle() { ::OleUninitialize(); }
 void Win32AppServices::LoadRichEditLibrary() { ::LoadLibraryW(L"RICHED32.DLL"); }
 
 int Win32AppServices::ShowMessage(const Text& text, const Text& caption, uint32_t style) {
-  return ::MessageBoxW(nullptr, W(text), W(caption), style);
+  return ShowTovuMessageBox(text, style, caption, messages_);
 }
 
 void Win32AppServices::EndProcess(int exitCode) { ::ExitProcess(static_cast<UINT>(exitCode)); }

@@ -12,6 +12,9 @@ namespace tovu {
 
 class Win32AppServices : public IAppServices {
  public:
+  // The message texts whose captions the message boxes put on their
+  // buttons (the built-in ones while none is set).
+  void SetMessages(const CMessageCatalog* messages) { messages_ = messages; }
   bool StartImageLibrary(uintptr_t& token) override;
   void ShutdownImageLibrary(uintptr_t token) override;
   int GetUILanguage() override;
@@ -33,6 +36,7 @@ class Win32AppServices : public IAppServices {
  private:
   std::unique_ptr<CSingleInstance> guard_;
   void* lock_ = nullptr;  // HANDLE of the locked file
+  const CMessageCatalog* messages_ = nullptr;
 };
 
 }  // namespace tovu
