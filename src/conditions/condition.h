@@ -72,7 +72,7 @@ struct RegEntryRecord {
 // Contributes the condition names of Action1Condition to the reading.
 class CConditionValidator {
  public:
-  CConditionValidator(IPlatform& platform) : profile_(platform) {}
+  explicit CConditionValidator(IPlatform& platform) : profile_(platform) {}
   virtual ~CConditionValidator() = default;
   // Adds the lower-cased names used by Action1Condition to `names`, in order
   // of appearance; nothing when the expression is empty or missing.
