@@ -113,22 +113,31 @@ int CFennockApp::InitInstance() {
     return 0;
   }
 
-  // 19. The extraction password. (The operating-system check before
-  //     extraction follows here with the allowance rules.)
+  // 19. The extraction password, then the operating system.
   if (CheckPassword(options_.ExtractionPassword) == 0) {
     services_.CloseSingleInstance();
     guardOpen_ = false;
     return 0;
   }
+  {
+    CProfile profile(platform_);
+    checkOs_ = pkg::IsFlagOn(profile, initializer_.GetSettingsPath(), pkg::section::kPackage, pkg::key::kCheckOs) ? 1 : 0;
+  }
+  if (osCheck_) osCheckResult_ = osCheck_(GetRunMode());
 
-  // 20. r = -1: the conditions or the extraction folder ended the run.
-  //     The unattended dialog (520) and the wizard (510) take over here.
-  (void)r;
+  // 20. 520: the progress window (visible in unattended runs only).
+  //     -1: the conditions or the extraction folder ended the run. The
+  //     wizard of a GUI run takes over here.
+  if (r == RUNMODE_UNATTENDED && unattendedRunner_) unattendedRunner_(unattended_);
 
   // 21.
   services_.CloseSingleInstance();
   guardOpen_ = false;
   return 0;
+}
+
+void CFennockApp::LaunchSetups() {
+  if (setupLauncher_) setupLauncher_();
 }
 
 void CFennockApp::CreateTovuTempDir() {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "app/cleanup.h"
 #include "app/password.h"
@@ -98,6 +99,16 @@ class CFennockApp : public IMessageBoxRoutine, private ISettingsLock {
   // Has the initialiser create the Tovu temp folder; on failure shows the
   // error (GUI mode) and quits with -1.
   void CreateTovuTempDir();
+  // The operating-system check before extraction: returns the verdict
+  // (300, 301, 302) and may end the run through Quit.
+  void SetOSCheck(std::function<int(int runMode)> check) { osCheck_ = std::move(check); }
+  // The progress window of the unattended (visible) and silent (hidden)
+  // runs, run modally; it extracts, launches the setups and returns.
+  void SetUnattendedRunner(std::function<void(int visible)> runner) { unattendedRunner_ = std::move(runner); }
+  // Starts the package's setups after the extraction (HandleLaunchSetup
+  // without a wizard sheet).
+  void SetSetupLauncher(std::function<void()> launcher) { setupLauncher_ = std::move(launcher); }
+  void LaunchSetups();
   // The message texts of the run (the built-in ones only while none is set).
   void SetMessages(CMessageCatalog* messages) { messages_ = messages; }
   // 1 when [Runtime] CheckAdmin is exactly "1".
@@ -179,6 +190,9 @@ class CFennockApp : public IMessageBoxRoutine, private ISettingsLock {
   int checkOs_ = 0;
   bool tovuTempDirDeleted_ = false;
   CMessageCatalog* messages_ = nullptr;
+  std::function<int(int runMode)> osCheck_;
+  std::function<void(int visible)> unattendedRunner_;
+  std::function<void()> setupLauncher_;
   FontDescription titleFont_;
   FontDescription textFont_;
   Text topBannerPath_;

@@ -213,12 +213,35 @@ void CTovuInitalizer::SetMultiPart() {
 int CTovuInitalizer::InitDisplay(int debug, int noConditionCheck, int noOSCheck, const Text& extractPath,
                                  const Text& autolaunch, const Text& setupLanguage, int runMode) {
   if (runMode == RUNMODE_GUI) return ValidateAndCheckExtractPath();
-  // The silent and unattended runs need the condition check and the
-  // validator's choice of folder; without them such a run ends as one
-  // whose conditions are not met.
-  log_.WriteLog(LOG_ERROR, kInitDisplay,
-                u"Conditions and extraction folder of silent and unattended runs cannot be checked by this frame");
-  return -1;
+  if (validator_ == nullptr) {
+    log_.WriteLog(LOG_ERROR, kInitDisplay, u"Condition not satisfied");
+    return -1;
+  }
+  // 1. The package's conditions for the setup language.
+  if (noConditionCheck_ != 1 && validator_->CheckConditions(setupLanguage_) != 1) {
+    log_.WriteLog(LOG_ERROR, kInitDisplay, u"Condition not satisfied");
+    return -1;
+  }
+  // 2.-3. The command line's language (unattended runs) and autolaunch
+  //       choice.
+  if (runMode == RUNMODE_UNATTENDED) validator_->ValidateSetupLangPassedFromCommandLine(setupLanguage);
+  validator_->ValidateAndSetAutolaunchFromCommandLine(autolaunch);
+  // 4.-5. The extraction folder: the command line's, the system's, the
+  //       package's, %TEMP%.
+  extractionFolder_ = extractPath;
+  if (!extractPath.empty())
+    log_.WriteLog(LOG_INFO, kCommandLineParameters, u"Command line parameter for Extract path : %s", extractPath);
+  extractionFolder_ = validator_->GetFinalExtractPathParam(0, extractPath, packageName_,
+                                                           GetRequiredSpace(tovuTempDir_, extractionFolder_, multipart_));
+  // 6. These runs replace files without asking.
+  overwriteAll_ = 1;
+  log_.WriteLog(LOG_INFO, u"File Overwriting", u"Overwriting of the extracted files is enabled in Silent and Unattended mode");
+  // 7.
+  if (extractionFolder_.empty()) {
+    log_.WriteLog(LOG_ERROR, kInitDisplay, u"Valid Extract path could not be found");
+    return -1;
+  }
+  return RUNMODE_UNATTENDED;
 }
 
 int CTovuInitalizer::ValidateAndCheckExtractPath() {

@@ -10,6 +10,8 @@
 
 #include "cmdline/extractor_validator.h"
 #include "fakes/fake_platform.h"
+#include "osrules/os_facts.h"
+#include "osrules/os_validator.h"
 #include "log/log_file.h"
 #include "settings/initializer.h"
 #include "settings/messages.h"
@@ -217,10 +219,49 @@ TEST_F(InitTest, AutolaunchWaitAndNoOSCheckRules) {
   }
 }
 
-TEST_F(InitTest, SilentAndUnattendedRunsEndAsUnmetConditionsForNow) {
-  Settings(kBase);
-  EXPECT_EQ(RunInit(RUNMODE_SILENT), -1);
-  EXPECT_EQ(RunInit(RUNMODE_UNATTENDED), -1);
+TEST_F(InitTest, SilentAndUnattendedRunsCheckConditionsAndChooseTheirFolder) {
+  OSFacts facts;
+  CFixedOSFacts osFacts(facts);
+  COSValidator os(fake, log, osFacts);
+  CExtractorValidator full(fake, log, messages, util, init, os);
+  init.SetServices(&os, &messages, &full);
+  int conditionsMet = 1;
+  int asked = 0;
+  full.SetConditionCheck([&](int, Text&) {
+    ++asked;
+    return conditionsMet;
+  });
+  const Text settings = kBase + u"[Size]\r\nPackageSize=1000\r\n[Runtime]\r\nExtractPath=%TEMP%\\Demo\r\n";
+  struct Case {
+    const char* what;
+    int mode;
+    int met;
+    int noConditionCheck;
+    Text extraRuntime;
+    int result;
+    Text line;
+  } cases[] = {
+      {"conditions met, silent", RUNMODE_SILENT, 1, 0, u"", RUNMODE_UNATTENDED,
+       u"8|File Overwriting|Overwriting of the extracted files is enabled in Silent and Unattended mode"},
+      {"conditions met, unattended", RUNMODE_UNATTENDED, 1, 0, u"", RUNMODE_UNATTENDED, u""},
+      {"conditions not met", RUNMODE_SILENT, 0, 0, u"", -1, u"0|InitDisplay|Condition not satisfied"},
+      {"not met but not checked", RUNMODE_SILENT, 0, 1, u"", RUNMODE_UNATTENDED, u""},
+      {"every candidate too long", RUNMODE_SILENT, 1, 0, u"ExtractPathMaxLength=3\r\n", -1,
+       u"0|InitDisplay|Valid Extract path could not be found"},
+  };
+  for (const Case& c : cases) {
+    Settings(settings + c.extraRuntime);
+    conditionsMet = c.met;
+    asked = 0;
+    log.lines.clear();
+    EXPECT_EQ(init.Init(0, c.noConditionCheck, 0, u"", u"", u"", c.mode), c.result) << c.what;
+    EXPECT_EQ(asked, c.noConditionCheck ? 0 : 1) << c.what;
+    if (!c.line.empty()) EXPECT_TRUE(log.Has(c.line)) << c.what;
+    if (c.result == RUNMODE_UNATTENDED) {
+      EXPECT_EQ(init.GetExtractionFolder(), u"C:\\Users\\tester\\Temp\\Demo\\") << c.what;
+      EXPECT_EQ(init.GetOverwriteAllFlag(), 1) << c.what;
+    }
+  }
 }
 
 TEST_F(InitTest, RequiredSpaceAddsTheCabinetOnTheTempFoldersDrive) {

@@ -6,11 +6,17 @@
 #include "app/fennock_app.h"
 #include "app/win32/win32_app_services.h"
 #include "cmdline/extractor_validator.h"
+#include "conditions/check_conditions.h"
 #include "osrules/os_validator.h"
 #include "osrules/win32/win32_os_facts.h"
 #include "platform/win32/win32_platform.h"
 #include "settings/messages.h"
 #include "settings/win32/resource_message_texts.h"
+#include "app/win32/worker_thread_slot.h"
+#include "cabinet/win32/cab_decompressor.h"
+#include "cabinet/win32/extract_package.h"
+#include "osrules/os_check_before_extraction.h"
+#include "ui/win32/unattended_extracter.h"
 
 namespace {
 
@@ -43,10 +49,30 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   static tovu::CExtractorValidator validator(platform, log, messages, util, initializer, osValidator);
   validator.SetMessageBoxRoutine(&app);
   validator.SetLocaleCheck([](int lcid) { return ::IsValidLocale(static_cast<LCID>(lcid), LCID_INSTALLED) != 0; });
+  validator.SetConditionCheck([](int language, tovu::Text& keys) {
+    return tovu::CheckConditions(platform, log, validator.GetSettingsPath(), language, &keys);
+  });
   messages.SetMessageBoxRoutine(&app);
   initializer.SetServices(&osValidator, &messages, &validator);
   app.SetMessages(&messages);
   services.SetMessages(&messages);
+  // The extraction worker's services and its one thread slot.
+  static tovu::CWorkerThreadSlot slot;
+  static tovu::CabinetServices cabinetServices{platform, log, util, initializer};
+  tovu::SetExtractionServices(&cabinetServices);
+  static tovu::COSCheckBeforeExtraction osCheck(platform, log, osValidator, validator, initializer, messages);
+  app.SetOSCheck([](int runMode) {
+    return osCheck.ValidateOSBeforeExtraction(runMode, app, [](int exitCode) { app.Quit(exitCode); });
+  });
+  app.SetUnattendedRunner([](int visible) {
+    tovu::CUnattendedExtracter window(
+        visible, tovu::UnattendedExtracterServices{
+                     log, initializer, messages, slot, tovu::ExtractPackage, initializer.GetDisplayName(),
+                     [] { app.LaunchSetups(); },
+                     [](const tovu::Text& text, uint32_t style) { return app.ShowMessageBox(text, style); },
+                     [](int exitCode) { app.Quit(exitCode); }, nullptr});
+    window.DoModal();
+  });
   app.InitInstance();
   return app.ExitInstance();
 }
