@@ -5,11 +5,15 @@
 #   - tovupack's package build from that payload against `gcab -c -z` on the
 #     same tree (wall time and ratio), the two cabinets' sizes (ratio), and
 #     tovupack's peak memory;
-#   - the frame's extraction of the package (see the marked place below).
+#   - the frame's extraction of the package under wine64 (container copy
+#     included) against cabextract natively and against a plain copy of the
+#     payload tree (ratios), and its peak memory.
 #
 # Usage: tests/bench/cab_bench.sh NATIVE_BUILD_DIR WIN64_BUILD_DIR [WORK_DIR]
-#   NATIVE_BUILD_DIR holds bin/tovupack, WIN64_BUILD_DIR bin/Fennock.exe.
-# Needs gcab, cabextract and GNU time (/usr/bin/time); python3 makes the payload.
+#   NATIVE_BUILD_DIR holds bin/tovupack, WIN64_BUILD_DIR bin/Fennock.exe and
+#   bin/win_cab_roundtrip.exe (the frame's extraction path).
+# Needs gcab, cabextract, GNU time (/usr/bin/time), wine64 and Xvfb (or a
+# display); python3 makes the payload.
 set -euo pipefail
 
 NATIVE=${1:?native build folder}
@@ -18,12 +22,14 @@ WORK=${3:-${TMPDIR:-/tmp}/tovu-cab-bench}
 SOURCE=$(cd "$(dirname "$0")/../.." && pwd)
 TOVUPACK="$NATIVE/bin/tovupack"
 FRAME="$WIN64/bin/Fennock.exe"
+HELPER="$WIN64/bin/win_cab_roundtrip.exe"
 FIXTURES="$SOURCE/tests/data/package"
-for tool in gcab cabextract /usr/bin/time python3; do
+for tool in gcab cabextract /usr/bin/time python3 wine wineserver; do
   command -v "$tool" >/dev/null || { echo "cab_bench: $tool is missing (scripts/install-deps.sh)"; exit 1; }
 done
 [ -x "$TOVUPACK" ] || { echo "cab_bench: no $TOVUPACK"; exit 1; }
 [ -f "$FRAME" ] || { echo "cab_bench: no $FRAME"; exit 1; }
+[ -f "$HELPER" ] || { echo "cab_bench: no $HELPER (build the target win_cab_roundtrip)"; exit 1; }
 
 mkdir -p "$WORK"
 PAYLOAD="$WORK/payload"
@@ -111,13 +117,50 @@ printf '  cabextract (native)       %8.2f s   peak memory %6d KiB   gives %s\n' 
   "$(peak_kib "$WORK/cabextract.time")" "$same"
 printf '  cp -r of the payload      %8.2f s\n' "$(seconds "$WORK/copy.time")"
 
-# ==== FRAME EXTRACTION: NOT YET MEASURED =======================================
-# Here goes the extraction of $WORK/Package.exe by the frame's own extraction
-# path under wine64 (container copy of WebCab1 included, then the cabinet
-# decompressor over Wine's Cabinet.dll), once the frame's decompressor is in
-# place: time it with /usr/bin/time -v like the lines above, print its time
-# against cabextract's and against the plain copy (goal: within 1.5 times
-# cabextract) and its peak memory, and compare its output tree with $PAYLOAD.
-echo "  frame extraction under wine64: not measured yet (the frame's decompressor is not in place)"
-# ==============================================================================
+# ---- the frame's extraction under wine64 ----------------------------------------
+# The package extracted the way the frame does it (tests/win/helpers/
+# cab_roundtrip.cpp): the settings entries unpacked, WebCab1 copied out of
+# the container in 5 MiB chunks (mode 100) into a temp folder, then the
+# worker ExtractPackage decompresses it over Wine's Cabinet.dll into the
+# extraction folder, writing a log line per file. The prefix's wineserver
+# is kept running and a first run warms it, so that the timed run does not
+# include the prefix's start. /usr/bin/time measures wine's process (the
+# Windows process with Wine's DLLs), not the wineserver.
+export TOVU_BUILD_DIR="$WIN64"
+# shellcheck source=../wine/wine-lib.sh
+source "$SOURCE/tests/wine/wine-lib.sh"
+wine_ensure_base
+export WINEPREFIX; WINEPREFIX=$(wine_base_prefix)
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+rm -rf "$WORK/frame-out" "$WORK/frame-tmp" "$WORK/warm"
+wineserver -p 120
+mkdir -p "$WORK/warm/payload"
+printf 'warm-up' >"$WORK/warm/payload/a.txt"
+"$TOVUPACK" build --frame "$FRAME" --settings "$FIXTURES/Properties_Tovu.ini" --payload "$WORK/warm/payload" \
+  --output "$WORK/warm/Package.exe" >/dev/null
+wine_with_display "$WINE_BIN" "$HELPER" "$(winpath "$WORK/warm/Package.exe")" "$(winpath "$WORK/warm/out")" \
+  "$(winpath "$WORK/warm/tmp")" >/dev/null 2>&1 || true
+echo "  (load average before the frame's extraction: $(cut -d' ' -f1-3 /proc/loadavg))"
+frame_rc=0
+wine_with_display /usr/bin/time -v -o "$WORK/frame.time" "$WINE_BIN" "$HELPER" "$(winpath "$WORK/Package.exe")" \
+  "$(winpath "$WORK/frame-out")" "$(winpath "$WORK/frame-tmp")" >"$WORK/frame.report" 2>&1 || frame_rc=$?
+wineserver -k 2>/dev/null || true
+worker=$(tr -d '\r' <"$WORK/frame.report" | awk '$1 == "worker" { print $2 }')
+if [ "$frame_rc" = 0 ] && diff -r "$PAYLOAD" "$WORK/frame-out" >/dev/null; then
+  fsame="the payload, byte for byte"
+else
+  fsame="NOT the payload (exit $frame_rc, see $WORK/frame.report)"
+fi
+t_frame=$(seconds "$WORK/frame.time")
+t_cabextract=$(seconds "$WORK/cabextract.time")
+t_copy=$(seconds "$WORK/copy.time")
+printf '  frame under wine64        %8.2f s   peak memory %6d KiB   gives %s\n' "$t_frame" \
+  "$(peak_kib "$WORK/frame.time")" "$fsame"
+printf '    of which the worker     %8.2f s   (container copy and decompression, without the start of wine)\n' \
+  "${worker:-0}"
+awk -v f="$t_frame" -v c="$t_cabextract" -v p="$t_copy" -v w="${worker:-0}" 'BEGIN {
+  printf "  frame / cabextract = %.2f (goal: at most 1.5); worker alone / cabextract = %.2f\n", f / c, w / c
+  printf "  frame / cp -r = %.2f; cabextract / cp -r = %.2f\n", f / p, c / p }'
+awk -v k="$(peak_kib "$WORK/frame.time")" 'BEGIN { printf "  frame extraction peak memory %.1f MiB (wine'"'"'s process)\n", k / 1024 }'
+rm -rf "$WORK/frame-out" "$WORK/frame-tmp" "$WORK/warm"
 rm -rf "$WORK/cabextract" "$WORK/copy"
