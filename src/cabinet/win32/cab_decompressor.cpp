@@ -53,6 +53,18 @@ Text FullPath(const Text& path) {
   return FromW(buffer.c_str(), got);
 }
 
+// A cabinet's local time stamp to UTC with the daylight-saving rule of its
+// own date, as the packager and other cabinet readers convert it: a file
+// stamped in summer keeps its time when the package runs in winter.
+// LocalFileTimeToFileTime would apply the bias of the moment of extraction.
+void LocalToUtc(const FILETIME& local, FILETIME& utc) {
+  SYSTEMTIME localTime{}, utcTime{};
+  if (::FileTimeToSystemTime(&local, &localTime) && ::TzSpecificLocalTimeToSystemTime(nullptr, &localTime, &utcTime) &&
+      ::SystemTimeToFileTime(&utcTime, &utc))
+    return;
+  ::LocalFileTimeToFileTime(&local, &utc);
+}
+
 }  // namespace
 
 CCabDecompressor::CCabDecompressor(CabinetServices services, IExtractionWindow* window, int overwriteAll)
@@ -525,7 +537,7 @@ INT_PTR CCabDecompressor::OnCloseFile(PFDINOTIFICATION n) {
       FILETIME local{}, utc{};
       if (::DosDateTimeToFileTime(n->date, n->time, &local)) {
         if (n->attribs & 0x100) utc = local;
-        else ::LocalFileTimeToFileTime(&local, &utc);
+        else LocalToUtc(local, utc);
         ::SetFileTime(h, &utc, nullptr, &utc);
       }
     }
