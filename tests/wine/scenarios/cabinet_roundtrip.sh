@@ -37,11 +37,12 @@ fail=0
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 # stamp DIR: distinct even-second time stamps (DOS time stamps have
-# 2-second steps), in a fixed order.
+# 2-second steps) 17 days apart, so that summer and winter times are
+# among them, in a fixed order.
 stamp() {
   local n=0 f
   while IFS= read -r -d '' f; do
-    touch -d "@$((1600000000 + n * 86402))" "$f"; n=$((n + 1))
+    touch -d "@$((1600000000 + n * 17 * 86402))" "$f"; n=$((n + 1))
   done < <(find "$1" -type f -print0 | sort -z)
 }
 
@@ -130,6 +131,11 @@ for compression in mszip none; do
   roundtrip "mixed-$compression" "$MIXED" "$FIXTURES/Properties_Tovu.ini" --compression "$compression"
   roundtrip "empties-$compression" "$EMPTY" "$FIXTURES/Properties_Tovu.ini" --compression "$compression"
 done
+# Local time with daylight saving: a time stamp of summer keeps its time
+# when the package is built and extracted in winter, and the other way.
+if [ -f /usr/share/zoneinfo/Europe/Berlin ]; then
+  TZ=Europe/Berlin roundtrip "mixed-dst" "$MIXED" "$FIXTURES/Properties_Tovu.ini"
+fi
 expect "single cabinet: not a multipart run" [ "$(report mixed-mszip multipart)" = 0 ]
 
 # ---- a multipart package ------------------------------------------------------------
@@ -175,7 +181,10 @@ expect "multipart: every part was checked against its digest" \
 # A damaged part: the digest in [HashCode] refuses it (-5) before extraction.
 third=${parts[2]}
 cp "$third" "$WORK/third.bak"
-printf 'X' | dd of="$third" bs=1 seek=$(($(stat -c %s "$third") - 10)) conv=notrunc status=none
+at=$(($(stat -c %s "$third") - 10))
+byte=$(od -An -tu1 -j "$at" -N1 "$third" | tr -d ' ')
+printf "\\x$(printf %02x $(((byte + 1) % 256)))" | dd of="$third" bs=1 seek="$at" conv=notrunc status=none
+expect "damaged part: one byte changed" sh -c "! cmp -s '$third' '$WORK/third.bak'"
 extract multi-damaged "$WORK/multi.pkg/Package.exe"
 expect "damaged part: the extraction fails" [ $? != 0 ]
 expect "damaged part: result -5" [ "$(report multi-damaged result)" = -5 ]
