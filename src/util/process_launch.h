@@ -45,8 +45,12 @@ constexpr int kLaunchNoWait = 0;
 constexpr int kLaunchWaitForever = 1;
 // GetExitCodeProcess of a process still running.
 constexpr int kStillActive = 259;
-// SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC, and SW_SHOW.
-constexpr uint32_t kShellExecuteMask = 0x140;
+// SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI, and
+// SW_SHOW. Without SEE_MASK_FLAG_NO_UI the shell shows its own error box
+// when it cannot start a file, which would hold a silent or unattended run
+// until someone answers it; the failure is reported through the error text
+// of LaunchApplication instead.
+constexpr uint32_t kShellExecuteMask = 0x540;
 constexpr int kShellShowCommand = 5;
 // The pause after every launch and after every successful pipe read.
 constexpr uint32_t kLaunchPauseMs = 200;
@@ -71,7 +75,7 @@ class IProcessServices {
   // parameters, no working folder, SW_SHOW and the verb (empty: none).
   // 0 when the shell reports success (a process handle may or may not be
   // held afterwards), else the shell's error (GetLastError).
-  virtual uint32_t ShellExecute(const Text& verb, const Text& file, const Text& parameters) = 0;
+  virtual uint32_t RunShellExecute(const Text& verb, const Text& file, const Text& parameters) = 0;
   // Waits for the held process (kWaitInfinite: without limit); nothing
   // without one.
   virtual void WaitForProcess(uint32_t milliseconds) = 0;

@@ -33,7 +33,7 @@ class ScriptedServices : public IProcessServices {
     return readsThatSucceed-- > 0;
   }
   void ClosePipe() override { calls.push_back("close-pipe"); }
-  uint32_t ShellExecute(const Text& verb, const Text& file, const Text& parameters) override {
+  uint32_t RunShellExecute(const Text& verb, const Text& file, const Text& parameters) override {
     calls.push_back("shell [" + U8(verb) + "] [" + U8(file) + "] [" + U8(parameters) + "]");
     return shellError;
   }
