@@ -64,7 +64,7 @@ Text CProcessLauncher::ChooseVerb(const Text& program) {
 
 int CProcessLauncher::ShellLaunch(const Text& program, const Text& parameters, int wait, Text& errorText) {
   Text verb = ChooseVerb(program);
-  if (uint32_t error = services_.ShellExecute(verb, program, parameters)) {
+  if (uint32_t error = services_.RunShellExecute(verb, program, parameters)) {
     // The shell started nothing (no such file, no association, not a
     // program, elevation refused): the caller must not take the 0 below
     // for a setup that ran and succeeded.

@@ -45,7 +45,7 @@ void CWin32ProcessServices::ClosePipe() {
   readEnd_ = nullptr;
 }
 
-uint32_t CWin32ProcessServices::ShellExecute(const Text& verb, const Text& file, const Text& parameters) {
+uint32_t CWin32ProcessServices::RunShellExecute(const Text& verb, const Text& file, const Text& parameters) {
   CloseProcess();
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof(info);

@@ -20,7 +20,7 @@ class CWin32ProcessServices : public IProcessServices {
   void ClosePipeWriteEnd() override;
   bool ReadPipe(void* buffer, uint32_t size, uint32_t& got) override;
   void ClosePipe() override;
-  uint32_t ShellExecute(const Text& verb, const Text& file, const Text& parameters) override;
+  uint32_t RunShellExecute(const Text& verb, const Text& file, const Text& parameters) override;
   void WaitForProcess(uint32_t milliseconds) override;
   bool GetExitCode(uint32_t& code) override;
   void CloseProcess() override;
