@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "container/extractor.h"
+#include "app/finish_messages.h"
 #include "settings/builtin_messages.h"
 #include "settings/messages.h"
 #include "settings/package_settings.h"
@@ -128,7 +129,10 @@ int CFennockApp::InitInstance() {
   // 20. 520: the progress window (visible in unattended runs only).
   //     -1: the conditions or the extraction folder ended the run. The
   //     wizard of a GUI run takes over here.
-  if (r == RUNMODE_UNATTENDED && unattendedRunner_) unattendedRunner_(unattended_);
+  if (r == RUNMODE_UNATTENDED && unattendedRunner_) {
+    extractionStarted_ = true;
+    unattendedRunner_(unattended_);
+  }
 
   // 21.
   services_.CloseSingleInstance();
@@ -258,11 +262,27 @@ int CFennockApp::ExitInstance() {
     oleInitialized_ = false;
   }
   // 7.
+  return ExitCodeOfRun();
+}
+
+int CFennockApp::ExitCodeOfRun() const {
   const int status = initializer_.GetRunStatus();
-  if (status == -5 || status == -3 || status == -2) return -1;
-  if (initializer_.GetLaunchStoppedFlag() == 1 && initializer_.GetExitOnAutolaunchFailureFlag() == 1)
-    return returnCode_;
-  return 0;
+  // A run that did not deliver what it set out to is not a success: an
+  // extraction that failed with an error code, a setup file that was
+  // missing (2) or could not be started (-4). Cancellations (11, 12) and
+  // the configured return codes (-6) keep their exit codes.
+  switch (status) {
+    case 0: case 11: case 12: case -6: case -2: case -3: case -5: break;
+    case -1:
+      if (extractionStarted_) return -1;
+      break;
+    default:
+      return -1;  // 2, -4 and the extraction error codes
+  }
+  const int returnCode = finish_ != nullptr ? finish_->GetReturnCode() : returnCode_;
+  const int stopped =
+      initializer_.GetLaunchStoppedFlag() == 1 && initializer_.GetExitOnAutolaunchFailureFlag() == 1 ? 1 : 0;
+  return ComputeExitCode(status, stopped, returnCode);
 }
 
 int CFennockApp::ShowMessageBox(const Text& text, uint32_t style) {

@@ -11,6 +11,7 @@
 
 #include "app/cleanup.h"
 #include "app/password.h"
+#include "launch/setup_launcher.h"
 #include "cmdline/extractor_command_opt.h"
 #include "log/log_file.h"
 #include "platform/platform.h"
@@ -90,6 +91,8 @@ class CFennockApp : public IMessageBoxRoutine, private ISettingsLock {
   int InitInstance();
   // Clean-up and the process exit code.
   int ExitInstance();
+  // The exit code the run's outcome gives.
+  int ExitCodeOfRun() const;
   // Deletes the Tovu temp folder, writes the log footer, shuts the image
   // library down and ends the process with the exit code.
   [[noreturn]] void Quit(int exitCode);
@@ -109,6 +112,13 @@ class CFennockApp : public IMessageBoxRoutine, private ISettingsLock {
   // without a wizard sheet).
   void SetSetupLauncher(std::function<void()> launcher) { setupLauncher_ = std::move(launcher); }
   void LaunchSetups();
+  // The finish messages and return code of the launched setups (the exit
+  // code uses them), and the OS message of a verdict for a language.
+  void SetFinishMessages(CFinishMessages* finish) { finish_ = finish; }
+  void SetOSMessageSource(std::function<Text(int verdict, int language)> source) { osMessage_ = std::move(source); }
+  // What the setup launching asks of the application.
+  ILaunchHost& GetLaunchHost() { return launchHost_; }
+  IDeleteListWriter& GetDeleteListWriter() { return launchHost_; }
   // The message texts of the run (the built-in ones only while none is set).
   void SetMessages(CMessageCatalog* messages) { messages_ = messages; }
   // 1 when [Runtime] CheckAdmin is exactly "1".
@@ -193,6 +203,29 @@ class CFennockApp : public IMessageBoxRoutine, private ISettingsLock {
   std::function<int(int runMode)> osCheck_;
   std::function<void(int visible)> unattendedRunner_;
   std::function<void()> setupLauncher_;
+  std::function<Text(int verdict, int language)> osMessage_;
+  CFinishMessages* finish_ = nullptr;
+  bool extractionStarted_ = false;
+
+  // The application as the setup launching sees it.
+  class LaunchHost : public ILaunchHost, public IDeleteListWriter {
+   public:
+    explicit LaunchHost(CFennockApp& app) : app_(app) {}
+    int GetCheckOsFlag() override { return app_.checkOs_; }
+    int GetOSCheckResult() override { return app_.osCheckResult_; }
+    int GetDeleteOnExitFlag() override { return app_.deleteOnExit_; }
+    Text GetSettingsFingerprint() override { return Text(); }
+    void DeleteTovuTempDir() override { app_.DeleteTovuTempDir(); }
+    Text GetOSMessage(int verdict, int language) override {
+      return app_.osMessage_ ? app_.osMessage_(verdict, language) : Text();
+    }
+    int ShowMessageBox(const Text& text, uint32_t style) override { return app_.ShowMessageBox(text, style); }
+    bool WriteToDeletetxt() override { return app_.cleanup_.WriteToDeletetxt(); }
+
+   private:
+    CFennockApp& app_;
+  };
+  LaunchHost launchHost_{*this};
   FontDescription titleFont_;
   FontDescription textFont_;
   Text topBannerPath_;

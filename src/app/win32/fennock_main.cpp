@@ -17,6 +17,11 @@
 #include "cabinet/win32/extract_package.h"
 #include "osrules/os_check_before_extraction.h"
 #include "ui/win32/unattended_extracter.h"
+#include "app/finish_messages.h"
+#include "launch/setup_launcher.h"
+#include "launch/win32/launch_thread.h"
+#include "util/process_launch.h"
+#include "util/win32/process_launch_win32.h"
 
 namespace {
 
@@ -63,6 +68,24 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   static tovu::COSCheckBeforeExtraction osCheck(platform, log, osValidator, validator, initializer, messages);
   app.SetOSCheck([](int runMode) {
     return osCheck.ValidateOSBeforeExtraction(runMode, app, [](int exitCode) { app.Quit(exitCode); });
+  });
+  // Setup launching after the extraction: processes, return codes and
+  // finish messages, the setups of the package.
+  static tovu::CWin32ProcessServices processServices;
+  static tovu::CProcessLauncher processLauncher(util, processServices, platform);
+  processLauncher.SetAdminTest([] { return services.IsUserAdmin(); });
+  static tovu::CFinishMessages finish(platform, log, util, initializer);
+  app.SetFinishMessages(&finish);
+  app.SetOSMessageSource([](int verdict, int language) {
+    validator.CheckOS(verdict, language, 1, 1);
+    return validator.GetOSMessage();
+  });
+  app.SetSetupLauncher([] {
+    processLauncher.SetOSVersion(osValidator.MajorVersion, osValidator.MinorVersion);
+    tovu::SetContinueLaunchingAll(1);
+    tovu::CSetupLauncher launcher(platform, log, util, initializer, finish, processLauncher, app.GetLaunchHost(),
+                                  app.GetDeleteListWriter());
+    launcher.HandleLaunchSetup();
   });
   app.SetUnattendedRunner([](int visible) {
     tovu::CUnattendedExtracter window(
