@@ -267,6 +267,8 @@ int CFennockApp::ExitInstance() {
 
 int CFennockApp::ExitCodeOfRun() const {
   const int status = initializer_.GetRunStatus();
+  // An extraction that was started and did not succeed.
+  if (extractionStarted_ && initializer_.GetExtractionResult() != 0 && status != 11 && status != 12) return -1;
   // A run that did not deliver what it set out to is not a success: an
   // extraction that failed with an error code, a setup file that was
   // missing (2) or could not be started (-4). Cancellations (11, 12) and

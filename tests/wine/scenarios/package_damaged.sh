@@ -48,28 +48,29 @@ run_case "cut inside an entry header" "$P" 255 \
   "|An error occured during extraction of Setting files"
 
 # Cut inside the data of the third entry: the entry is written short, the
-# next header read finds the end of the file.
+# next header read finds the end of the file. The settings are read; the
+# package has no cabinet left, so the run ends as a failed extraction (-1).
 P=$WORK/cut_data.exe
 E2=$(entry_offset "$WORK/Good.exe" "$START" 2)
 N2=$(read_u32 "$WORK/Good.exe" $((E2 + 76)))
 head -c $((E2 + 86 + N2 + 10)) "$WORK/Good.exe" >"$P"
-run_case "cut inside an entry's data" "$P" 0 \
+run_case "cut inside an entry's data" "$P" 255 \
   "|Extracting file : D:\\{*}\\750TopImage.PNG" \
   "|Closing file : D:\\{*}\\750TopImage.PNG" \
   "|Extracted Setting files to D:\\{"
 
 # The first marker in lower-case hexadecimal is no marker: nothing is
-# unpacked.
+# unpacked, and a run without settings and cabinet fails (-1).
 P=$WORK/lower_marker.exe
 cp "$WORK/Good.exe" "$P"
 write_utf16 "$P" "$START" "$(echo "$ENTRY_MARKER" | tr 'A-F' 'a-f')"
-run_case "marker in lower-case hexadecimal" "$P" 0 \
+run_case "marker in lower-case hexadecimal" "$P" 255 \
   "|Attached files are extracted" \
   "|Extracted Setting files to D:\\{"
 expect "lower-case marker: nothing unpacked" not_in_file "$LOG" "Extracting file"
 
-# The frame as built carries no container (offset 0).
-run_case "unpackaged frame" "$FRAME" 0 \
+# The frame as built carries no container (offset 0): nothing to extract.
+run_case "unpackaged frame" "$FRAME" 255 \
   "|Attached files are extracted" \
   "|Extracted Setting files to D:\\{"
 
