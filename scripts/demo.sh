@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Builds everything and runs the main job: the x86_64 frame under wine64.
-# The frame starts as a package does: command line and run mode, the
-# master log, the single-instance guard, the Tovu temp folder on the
-# fixed drive with room (here D:), the settings entries of its attached
-# container unpacked into it, then the package's extraction log with the
-# system information and the settings read, the administrator and password
-# checks, and at the end the folder removed and the log closed with its
-# summary. With the packager built, the demo packs the fixture package
-# (tests/data/package) and runs that; otherwise it runs the bare frame,
-# which carries no container. The script prints both logs.
+# It builds a demo package with tovupack (the frame, the fixture settings
+# of tests/data/package, and a payload folder holding the demo product, a
+# Windows Installer package built with wixl from tests/data/demo) and
+# installs it unattended: the frame unpacks its settings into a Tovu temp
+# folder, writes the extraction log with the system information, checks
+# the package's rules, extracts the cabinet with its progress window,
+# starts the setup through msiexec, waits for it, maps its return code to
+# the exit code and cleans up. The script prints both logs and the file
+# the product installed.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${TOVU_BUILD_ROOT:-$ROOT/build}
@@ -26,21 +26,22 @@ mkdir -p "$WORK/d"
 wine_remove_drive z
 wine_add_drive d "$WORK/d" hd
 
-PACKAGE="$FRAME"
+# The demo product: a Windows Installer package built with wixl, the
+# package's one setup, installed with /qn into "Program Files\Demo Library".
 PACKER="$BUILD/linux/bin/tovupack"
-if [ -x "$PACKER" ] && "$PACKER" build --frame "$FRAME" --settings "$FIXTURES/Properties_Tovu.ini" \
+DEMO="$ROOT/tests/data/demo"
+mkdir -p "$WORK/payload"
+(cd "$DEMO" && wixl -a x64 -o "$WORK/payload/DemoLibrary.msi" DemoLibrary.wxs)
+sed -e 's/^AutoLaunch=.*/AutoLaunch=DemoLibrary.msi/' -e 's/^LaunchEXEParams=.*/LaunchEXEParams=\/qn/' \
+    -e 's/^ExtractPath=.*/ExtractPath=C:\\Demo Library Setup/' "$FIXTURES/Properties_Tovu.ini" >"$WORK/Properties_Tovu.ini"
+"$PACKER" build --frame "$FRAME" --settings "$WORK/Properties_Tovu.ini" \
     --entry "$FIXTURES/Defaultx.ulf" --entry "$FIXTURES/750TopImage.PNG" \
-    --entry "$FIXTURES/750BottomImage.PNG" --cabinet "$FIXTURES/WebCab1.cab" --output "$WORK/Package.exe"; then
-  PACKAGE="$WORK/Package.exe"
-  echo "== packed the fixture package: $PACKAGE"
-else
-  echo "== no packager: running the bare frame (no container)"
-fi
-cp "$PACKAGE" "$WINEPREFIX/drive_c/Package.exe"
+    --entry "$FIXTURES/750BottomImage.PNG" --payload "$WORK/payload" --output "$WORK/Package.exe"
+cp "$WORK/Package.exe" "$WINEPREFIX/drive_c/Package.exe"
 
-echo "== running: wine C:\\Package.exe -silent -debug (drives C: and D:)"
+echo "== running: wine C:\\Package.exe -unattended (drives C: and D:, under Xvfb)"
 rc=0
-wine_run 'C:\Package.exe' -silent -debug || rc=$?
+wine_run 'C:\Package.exe' -unattended || rc=$?
 wine_stop
 
 LOG="$WINEPREFIX/drive_c/ProgramData/Maravel/Automation/Logfiles/Tovu.log"
@@ -54,18 +55,22 @@ if [ -f "$XLOG" ]; then
   tr -d '\r' <"$XLOG"
   echo
 fi
+INSTALLED="$WINEPREFIX/drive_c/Program Files/Demo Library/readme.txt"
+if [ -f "$INSTALLED" ]; then
+  echo "== installed: $INSTALLED: $(tr -d '\r' <"$INSTALLED")"
+else
+  echo "== the demo product was not installed"
+  [ "$rc" = 0 ] && rc=1
+fi
 echo "== left on D: after the run: $(ls -A "$WORK/d" | wc -l) entries"
-echo "== what it did: parsed the command line (silent mode, debug detail),"
-echo "   recreated the master log, took the single-instance mutex, made the"
-echo "   Tovu temp folder D:\\{GUID}\\ on the highest fixed drive with room and"
-echo "   unpacked the container's settings entries into it (the cabinet entry"
-echo "   stays in the package); then switched to the package's extraction log,"
-echo "   wrote the system information block, read the package settings"
-echo "   (display name, autolaunch, OS-check and buffer rules), checked the"
-echo "   administrator rights and the extraction password, and, since a silent"
-echo "   run cannot yet evaluate the package's conditions, ended as a run with"
-echo "   unmet conditions: the temp folder removed, the summary written. The"
-echo "   frame built for shipping is $BUILD/win32/bin/Fennock.exe (i686; it"
-echo "   cannot run on this machine)."
+echo "== what it did: built a package from the frame, the fixture settings and"
+echo "   a payload folder holding the demo product DemoLibrary.msi; ran it"
+echo "   unattended: master log, single-instance guard, the Tovu temp folder on"
+echo "   D:, the settings unpacked, the extraction log with the system"
+echo "   information, the rules checked, the cabinet extracted into"
+echo "   C:\\Demo Library Setup with the progress window, the setup started"
+echo "   through msiexec /qn and waited for, its return code mapped to the exit"
+echo "   code, the temp folder removed. The frame built for shipping is"
+echo "   $BUILD/win32/bin/Fennock.exe (i686; it cannot run on this machine)."
 rm -rf "$WORK"
 exit "$rc"
