@@ -31,7 +31,8 @@ printf 'demo product\r\n' >"$WORK/payload/readme.txt"
 # make_package NAME SED-SCRIPT [PAYLOAD]: the fixture settings with the
 # extraction folder C:\Install\Demo, edited by SED-SCRIPT.
 make_package() {
-  sed -e 's/^ExtractPath=.*/ExtractPath=C:\\Install\\Demo/' -e 's/^NoOSCheck=.*/NoOSCheck=1/' -e "$2" \
+  sed -e 's/^ExtractPath=.*/ExtractPath=C:\\Install\\Demo/' -e 's/^NoOSCheck=.*/NoOSCheck=1/' \
+    -e 's/^AutoLaunch=.*/AutoLaunch=setup.exe/' -e "$2" \
     "$FIXTURES/Properties_Tovu.ini" >"$WORK/$1.ini"
   tovupack build --frame "$TOVU_BUILD_DIR/bin/Fennock.exe" --settings "$WORK/$1.ini" \
     --entry "$FIXTURES/Defaultx.ulf" --entry "$FIXTURES/750TopImage.PNG" --entry "$FIXTURES/750BottomImage.PNG" \
@@ -50,7 +51,7 @@ run_case() {
 }
 RECORD="$WINEPREFIX/drive_c/record.txt"
 
-# One setup whose 3010 is configured as success.
+# One setup (setup.exe) whose 3010 is configured as success.
 make_package success 's/^LaunchEXEParams=.*/LaunchEXEParams=\/exit=3010 \/quiet/;
   s/^\[Tovu\]/[AutoLaunch]\nReturnCode_3010=success:{MsgReboot}\n\n[Tovu]/;
   s/^MsgSupportedOS=.*/&\nMsgReboot=Restart the computer to finish./'
