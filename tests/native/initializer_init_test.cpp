@@ -10,6 +10,7 @@
 
 #include "cmdline/extractor_validator.h"
 #include "fakes/fake_platform.h"
+#include "support/test_support.h"
 #include "osrules/os_facts.h"
 #include "osrules/os_validator.h"
 #include "log/log_file.h"
@@ -20,20 +21,13 @@
 namespace tovu {
 namespace {
 
+using test::Utf16Le;
+
 using test::FakePlatform;
 
 constexpr char16_t kTemp[] = u"D:\\{6B29FC40-CA47-1067-B31D-00DD010662DA}\\";
 constexpr char16_t kSettings[] = u"D:\\{6B29FC40-CA47-1067-B31D-00DD010662DA}\\Properties_Tovu.ini";
 constexpr char16_t kLogDir[] = u"C:\\ProgramData\\Maravel\\Automation\\Logfiles\\";
-
-std::string Utf16Le(const Text& t) {
-  std::string out = "\xFF\xFE";
-  for (char16_t c : t) {
-    out += static_cast<char>(c & 0xFF);
-    out += static_cast<char>(c >> 8);
-  }
-  return out;
-}
 
 class RecordingLog : public CBuildLogFile {
  public:

@@ -18,14 +18,7 @@
 namespace tovu {
 namespace {
 
-std::string Utf16Le(const Text& t) {
-  std::string out("\xFF\xFE");
-  for (char16_t c : t) {
-    out.push_back(static_cast<char>(c & 0xFF));
-    out.push_back(static_cast<char>(c >> 8));
-  }
-  return out;
-}
+using test::Utf16Le;
 
 std::string Show(const Text& t) { return ToUtf8(t); }
 

@@ -6,20 +6,14 @@
 #include "app/password.h"
 #include "cmdline/run_mode.h"
 #include "fakes/fake_platform.h"
+#include "support/test_support.h"
 
 namespace tovu {
 namespace {
 
-using test::FakePlatform;
+using test::Utf16Le;
 
-std::string Utf16Le(const Text& t) {
-  std::string out = "\xFF\xFE";
-  for (char16_t c : t) {
-    out += static_cast<char>(c & 0xFF);
-    out += static_cast<char>(c >> 8);
-  }
-  return out;
-}
+using test::FakePlatform;
 
 class CaptureLog : public CLogFile {
  public:

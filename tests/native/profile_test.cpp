@@ -14,16 +14,9 @@
 namespace tovu {
 namespace {
 
-using namespace std::string_literals;
+using test::Utf16Le;
 
-std::string Utf16Le(const Text& t, bool bom = true) {
-  std::string out = bom ? std::string("\xFF\xFE") : std::string();
-  for (char16_t c : t) {
-    out.push_back(static_cast<char>(c & 0xFF));
-    out.push_back(static_cast<char>(c >> 8));
-  }
-  return out;
-}
+using namespace std::string_literals;
 
 const Text kFile = u"C:\\t\\p.ini";
 

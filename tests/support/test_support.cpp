@@ -41,4 +41,14 @@ std::string Escape(const std::string& bytes) {
   return out;
 }
 
+std::string Utf16Le(const Text& text, bool bom) {
+  std::string out = bom ? std::string("\xFF\xFE") : std::string();
+  out.reserve(out.size() + text.size() * 2);
+  for (char16_t c : text) {
+    out.push_back(static_cast<char>(c & 0xFF));
+    out.push_back(static_cast<char>(c >> 8));
+  }
+  return out;
+}
+
 }  // namespace tovu::test

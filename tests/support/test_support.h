@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "util/text.h"
+
 namespace tovu::test {
 
 // Bytes of tests/data/<relative> ("" when missing). Works natively and
@@ -14,5 +16,8 @@ std::string TestDataPath(const std::string& relative);
 // Bytes shown with CR, LF and bytes outside printable ASCII escaped, for
 // readable failure messages when comparing files byte for byte.
 std::string Escape(const std::string& bytes);
+// The text as UTF-16LE bytes, with the byte-order mark unless `bom` is
+// false: how settings and language files are stored.
+std::string Utf16Le(const Text& text, bool bom = true);
 
 }  // namespace tovu::test
