@@ -152,14 +152,13 @@ void CFennockApp::CreateTovuTempDir() {
   Quit(-1);
 }
 
-void CFennockApp::DeleteExtractedContents() { cleanup_.DeleteExtractedContents(); }
-
 void CFennockApp::DeleteTovuTempDir() {
   CloseSettingsLock();
   if (tovuTempDirDeleted_) return;
   tovuTempDirDeleted_ = true;
 
-  if (g_bAbortExtraction == 1) DeleteExtractedContents();
+  // What an aborted extraction left behind goes first.
+  cleanup_.DeleteExtractedContentsIfAborted();
 
   Text folder = initializer_.GetTovuTempDir();
   while (!folder.empty() && folder.back() == u'\\') folder.pop_back();

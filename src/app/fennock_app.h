@@ -134,8 +134,6 @@ class CFennockApp : public IMessageBoxRoutine, private ISettingsLock {
 
   // Removes the Tovu temp folder; runs at most once per process.
   void DeleteTovuTempDir();
-  // Removes what an aborted extraction wrote.
-  void DeleteExtractedContents();
 
   // The message-box routine: the caption is the display name, or the
   // executable's path while none is set.

@@ -186,7 +186,7 @@ Text FormatArgs(TextView format, std::initializer_list<FmtArg> args) {
     } else if (i < n && (format[i] == u'l' || format[i] == u'h' || format[i] == u'w')) {
       ++i;
     }
-    if (i >= n) {  // incomplete specification: keep it as written
+    if (i >= n) {  // a conversion cut off by the end of the format: copied as it stands
       out.append(format.substr(start));
       break;
     }
@@ -234,7 +234,7 @@ Text FormatArgs(TextView format, std::initializer_list<FmtArg> args) {
         break;
       }
       default:
-        // Unknown conversion: keep the specification as written.
+        // Unknown conversion letter: the directive is copied as it stands.
         out.append(format.substr(start, i - start));
         break;
     }

@@ -26,14 +26,14 @@ constexpr uint32_t kHeadersSize = 0x400;
 constexpr uint32_t kRsrcRva = 0x1000;
 constexpr uint32_t kBlockSize = 92;  // VS_VERSIONINFO header, key, padding, VS_FIXEDFILEINFO
 
-struct VersionSpec {
+struct VersionRecordLayout {
   uint16_t language;
   uint32_t subtype;
 };
 
-struct PeSpec {
+struct PeLayout {
   bool pe32plus = false;
-  std::vector<VersionSpec> versions;
+  std::vector<VersionRecordLayout> versions;
   uint32_t dirCount = 16;
   uint32_t certSize = 0;  // above 0: a certificate table behind the image
 };
@@ -54,11 +54,11 @@ struct PeImage {
 void Put16(Bytes& b, size_t at, uint16_t v) { PutLe16(&b[at], v); }
 void Put32(Bytes& b, size_t at, uint32_t v) { PutLe32(&b[at], v); }
 
-PeImage BuildPe(const PeSpec& spec) {
+PeImage BuildPe(const PeLayout& layout) {
   PeImage img;
-  const uint32_t n = static_cast<uint32_t>(spec.versions.size());
-  const uint32_t dirsRel = spec.pe32plus ? 112 : 96;
-  img.optSize = dirsRel + spec.dirCount * 8;
+  const uint32_t n = static_cast<uint32_t>(layout.versions.size());
+  const uint32_t dirsRel = layout.pe32plus ? 112 : 96;
+  img.optSize = dirsRel + layout.dirCount * 8;
   img.dirsAt = kOptOffset + dirsRel;
   img.sectionTable = kOptOffset + img.optSize;
 
@@ -78,18 +78,18 @@ PeImage BuildPe(const PeSpec& spec) {
   Put32(b, 60, kPeOffset);
   b[kPeOffset] = 'P';
   b[kPeOffset + 1] = 'E';
-  Put16(b, kPeOffset + 4, spec.pe32plus ? 0x8664 : 0x14C);
+  Put16(b, kPeOffset + 4, layout.pe32plus ? 0x8664 : 0x14C);
   Put16(b, kPeOffset + 6, 1);  // one section
   Put16(b, kPeOffset + 20, static_cast<uint16_t>(img.optSize));
   Put16(b, kPeOffset + 22, 0x0102);
-  Put16(b, kOptOffset, spec.pe32plus ? 0x20B : 0x10B);
+  Put16(b, kOptOffset, layout.pe32plus ? 0x20B : 0x10B);
   Put32(b, kOptOffset + 32, 0x1000);  // SectionAlignment
   Put32(b, kOptOffset + 36, 0x200);   // FileAlignment
   Put32(b, kOptOffset + 56, kRsrcRva + 0x1000);
   Put32(b, kOptOffset + 60, kHeadersSize);
   Put32(b, kOptOffset + 64, 0x12345678);  // CheckSum
-  Put32(b, kOptOffset + (spec.pe32plus ? 108 : 92), spec.dirCount);
-  if (spec.dirCount > 2) {
+  Put32(b, kOptOffset + (layout.pe32plus ? 108 : 92), layout.dirCount);
+  if (layout.dirCount > 2) {
     Put32(b, img.dirsAt + 16, kRsrcRva);
     Put32(b, img.dirsAt + 20, used);
   }
@@ -115,7 +115,7 @@ PeImage BuildPe(const PeSpec& spec) {
   for (uint32_t i = 0; i < n; ++i) {
     const uint32_t entryRel = entriesRel + 16 * i;
     const uint32_t blockRel = blocksRel + kBlockSize * i;
-    Put32(b, img.langDirAt + 16 + 8 * i, spec.versions[i].language);
+    Put32(b, img.langDirAt + 16 + 8 * i, layout.versions[i].language);
     Put32(b, img.langDirAt + 20 + 8 * i, entryRel);
     img.dataEntryAt.push_back(r + entryRel);
     img.blockAt.push_back(r + blockRel);
@@ -133,17 +133,17 @@ PeImage BuildPe(const PeSpec& spec) {
     Put32(b, k + 48, 0x00010003);  // 1.3.0.0
     Put32(b, k + 72, 0x00040004);  // VOS_NT_WINDOWS32
     Put32(b, k + 76, 1);           // VFT_APP
-    Put32(b, k + 80, spec.versions[i].subtype);
+    Put32(b, k + 80, layout.versions[i].subtype);
   }
 
-  if (spec.certSize) {
+  if (layout.certSize) {
     img.certAt = static_cast<uint32_t>(b.size());
-    b.resize(b.size() + spec.certSize, 0xC5);
-    Put32(b, img.certAt, spec.certSize);
+    b.resize(b.size() + layout.certSize, 0xC5);
+    Put32(b, img.certAt, layout.certSize);
     Put16(b, img.certAt + 4, 0x200);
     Put16(b, img.certAt + 6, 2);
     Put32(b, img.dirsAt + 32, img.certAt);
-    Put32(b, img.dirsAt + 36, spec.certSize);
+    Put32(b, img.dirsAt + 36, layout.certSize);
   }
   return img;
 }
@@ -183,7 +183,7 @@ std::string Read(const Bytes& b, PeInfo& info) {
   return ReadPeInfo(r, info);
 }
 
-const PeSpec kPackaged = {false, {{1033, 0}, {0, 0x447000}}, 16, 0};
+const PeLayout kPackaged = {false, {{1033, 0}, {0, 0x447000}}, 16, 0};
 
 // ---- headers and version records ------------------------------------------
 
@@ -227,9 +227,9 @@ TEST(PeFileTest, ShortDataDirectoryHasNoCertificateEntryOrNoResources) {
   };
   for (const Case& c : {Case{16, true, 2}, Case{5, true, 2}, Case{4, false, 2}, Case{3, false, 2},
                         Case{2, false, 0}, Case{0, false, 0}}) {
-    PeSpec spec = kPackaged;
-    spec.dirCount = c.dirCount;
-    const PeImage img = BuildPe(spec);
+    PeLayout layout = kPackaged;
+    layout.dirCount = c.dirCount;
+    const PeImage img = BuildPe(layout);
     PeInfo info;
     EXPECT_EQ(Read(img.bytes, info), "") << c.dirCount;
     EXPECT_EQ(info.securityEntryOffset != 0, c.securityEntry) << c.dirCount;
@@ -265,7 +265,7 @@ TEST(PeFileTest, ChoosesTheNeutralRecordThenUsEnglishThenTheFirst) {
 
 TEST(PeFileTest, ReadsTheSubtypeOfTheChosenRecordThroughThePlatform) {
   struct Case {
-    std::vector<VersionSpec> versions;
+    std::vector<VersionRecordLayout> versions;
     bool pe32plus;
     uint32_t subtype;
   };

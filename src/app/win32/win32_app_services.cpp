@@ -34,15 +34,7 @@ bool Win32AppServices::StartImageLibrary(uintptr_t& token) {
 
 void Win32AppServices::ShutdownImageLibrary(uintptr_t token) { GdiplusShutdown(static_cast<ULONG_PTR>(token)); }
 
-int Win32AppServices::GetUILanguage() {
-  using GetLanguageFn = LANGID(WINAPI*)();
-  HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-  if (kernel == nullptr) return -1;
-  auto fn = reinterpret_cast<GetLanguageFn>(
-      reinterpret_cast<void*>(::GetProcAddress(kernel, "GetUserDefaultUILanguage")));
-  if (fn == nullptr) return -1;
-  return static_cast<int>(fn());
-}
+int Win32AppServices::GetUILanguage() { return Win32Platform().UserUILanguage(); }
 
 void Win32AppServices::ParseCommandLine(CExtractorCommandOpt& options) { ParseProcessCommandLine(options); }
 
