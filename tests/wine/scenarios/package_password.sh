@@ -29,6 +29,10 @@ fail=0
 run_case() {  # NAME LINE ARGS...
   local name=$1 line=$2; shift 2
   local rc=0
+  # Each run starts on a quiet prefix: nothing of the run before may still
+  # hold the extraction log.
+  wine_stop
+  wineserver -w 2>/dev/null || true
   wine_run 'C:\Package.exe' -silent "$@" >/dev/null 2>&1 || rc=$?
   expect "$name: exit code 0" [ "$rc" = 0 ]
   expect "$name: logs '$line'" grep -qF "|CheckPassword                       |$line" "$XLOG"
