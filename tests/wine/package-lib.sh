@@ -35,10 +35,11 @@ build_fixture_package() {
 
 master_log() { echo "$WINEPREFIX/drive_c/ProgramData/Maravel/Automation/Logfiles/Tovu.log"; }
 
-# expect DESCRIPTION COMMAND...: runs the check, reports, counts failures in $fail.
+# expect DESCRIPTION COMMAND...: runs the check, reports, counts failures in
+# $fail; returns 1 when the check fails (for a diagnostic behind "||").
 expect() {
   local what=$1; shift
-  if "$@"; then echo "ok: $what"; else echo "FAIL: $what"; fail=1; fi
+  if "$@"; then echo "ok: $what"; else echo "FAIL: $what"; fail=1; return 1; fi
 }
 
 not_in_file() { ! grep -qF -- "$2" "$1"; }

@@ -10,7 +10,9 @@
 #   wine_remove_drive L
 #   wine_run EXE ARGS...    runs EXE under wine64 with a display, waits for
 #                           the prefix's processes, returns EXE's exit code
-#   wine_stop               ends the prefix's wineserver
+#   wine_stop               ends the wineserver of a scratch prefix; the
+#                           base prefix is shared by tests running in
+#                           parallel and is never stopped by one of them
 
 set -u
 : "${TOVU_BUILD_DIR:?TOVU_BUILD_DIR must name the win64 build folder}"
@@ -40,7 +42,7 @@ wine_fresh_prefix() {
   local name=$1
   wine_ensure_base
   local dir="$TOVU_BUILD_DIR/wine/scratch/$name"
-  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true; fi
+  wine_stop
   rm -rf "$dir"
   mkdir -p "$(dirname "$dir")"
   cp -a "$(wine_base_prefix)" "$dir"
@@ -89,5 +91,9 @@ wine_run() {
 }
 
 wine_stop() {
-  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null || true; fi
+  [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ] || return 0
+  # Killing the base prefix's server would end the programs of every other
+  # test that runs in it at the same time.
+  [ "$(cd "$WINEPREFIX" && pwd -P)" = "$(cd "$(wine_base_prefix)" 2>/dev/null && pwd -P)" ] && return 0
+  wineserver -k 2>/dev/null || true
 }

@@ -34,8 +34,13 @@ run_case() {  # NAME LINE ARGS...
   wine_stop
   wineserver -w 2>/dev/null || true
   wine_run 'C:\Package.exe' -silent "$@" >/dev/null 2>&1 || rc=$?
-  expect "$name: exit code 0" [ "$rc" = 0 ]
-  expect "$name: logs '$line'" grep -qF "|CheckPassword                       |$line" "$XLOG"
+  local ok=1
+  expect "$name: exit code 0" [ "$rc" = 0 ] || { echo "exit code $rc"; ok=0; }
+  expect "$name: logs '$line'" grep -qF "|CheckPassword                       |$line" "$XLOG" || ok=0
+  if [ $ok = 0 ]; then
+    echo "--- $(basename "$XLOG"), last lines:"; tail -n 25 "$XLOG" 2>/dev/null
+    echo "--- $(basename "$(master_log)"), last lines:"; tail -n 15 "$(master_log)" 2>/dev/null
+  fi
 }
 run_case "right password" "Password provided by user is correct" '-extractionpassword=Open Sesame'
 expect "right password: no refusal" not_in_file "$XLOG" "is invalid"
