@@ -9,27 +9,18 @@ bash "$ROOT/scripts/build.sh"
 
 # One X server for the whole run; tests started outside this script get
 # their own through xvfb-run.
-XVFB_PID=""
-if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 90 130); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-      XVFB_PID=$!
-      export DISPLAY=":$n"
-      for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-      break
-    fi
-  done
-fi
+export TOVU_BUILD_DIR="$BUILD/win64"
+source "$ROOT/tests/wine/wine-lib.sh"
+XVFB_PID=0
+if [ -z "${DISPLAY:-}" ]; then wine_own_display 90 130 || true; fi
 cleanup() {
-  if [ -n "${WINEPREFIX:-}" ]; then :; fi
-  WINEPREFIX="$BUILD/win64/wine/prefix" wineserver -k 2>/dev/null || true
-  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
+  WINEPREFIX=$(wine_base_prefix) wineserver -k 2>/dev/null || true
+  if [ "$XVFB_PID" != 0 ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
 }
 trap cleanup EXIT
 
 # Make the Wine prefix once before tests run in parallel.
-TOVU_BUILD_DIR="$BUILD/win64" bash -c "source '$ROOT/tests/wine/wine-lib.sh'; wine_ensure_base"
+wine_ensure_base
 
 cd "$BUILD"
 ctest --output-on-failure -j"$(nproc)" "$@"

@@ -10,6 +10,9 @@
 #   wine_remove_drive L
 #   wine_run EXE ARGS...    runs EXE under wine64 with a display, waits for
 #                           the prefix's processes, returns EXE's exit code
+#   wine_own_display FIRST LAST  starts an Xvfb server on the first free
+#                           display number in FIRST..LAST, exports DISPLAY,
+#                           sets XVFB_PID (0 when none was free)
 #   wine_stop               ends the wineserver of a scratch prefix; the
 #                           base prefix is shared by tests running in
 #                           parallel and is never stopped by one of them
@@ -76,6 +79,21 @@ wine_with_display() {
   else
     xvfb-run -a -s "-screen 0 1024x768x24" "$@"
   fi
+}
+
+wine_own_display() {
+  local n
+  XVFB_PID=0
+  for n in $(seq "$1" "$2"); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+      XVFB_PID=$!
+      export DISPLAY=":$n"
+      for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+      return 0
+    fi
+  done
+  return 1
 }
 
 wine_run() {

@@ -20,18 +20,8 @@ wine_fresh_prefix package_window
 
 # A display of this scenario's own: windows of other tests must neither
 # cover this one nor count as this run's.
-XPID=""
-for n in $(seq 140 199); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    XPID=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-    break
-  fi
-done
-[ -n "$XPID" ] || { echo "FAIL: no free X display"; exit 1; }
-trap 'wine_stop; kill "$XPID" 2>/dev/null; rm -rf "$WORK"' EXIT
+wine_own_display 140 199 || { echo "FAIL: no free X display"; exit 1; }
+trap 'wine_stop; kill "$XVFB_PID" 2>/dev/null; rm -rf "$WORK"' EXIT
 TARGET="$WINEPREFIX/drive_c/Install/Demo"
 TITLE="Demo Library V1.3"
 fail=0
