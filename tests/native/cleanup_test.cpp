@@ -318,7 +318,7 @@ TEST_F(Cleanup, DeleteDirectoryAnswers) {
   fake.AddFolder(u"C:\\Temp\\Mixed\\Foreign");
   fake.AddFolder(u"C:\\Temp\\Held");
   fake.AddFile(u"C:\\Temp\\Held\\f.txt", "x");
-  for (const Text& f : {u"C:\\Temp\\Ours", u"C:\\Temp\\Ours\\Inner", u"C:\\Temp\\Mixed", u"C:\\Temp\\Held"})
+  for (const char16_t* f : {u"C:\\Temp\\Ours", u"C:\\Temp\\Ours\\Inner", u"C:\\Temp\\Mixed", u"C:\\Temp\\Held"})
     init.GetPackageFolders().push_front(f);
 
   EXPECT_EQ(cleanup.DeleteDirectory(u"C:\\Temp\\file.txt"), -1);

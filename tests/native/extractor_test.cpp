@@ -16,6 +16,8 @@
 namespace tovu {
 namespace {
 
+using test::Le32Bytes;
+
 using test::Escape;
 using test::FakePlatform;
 
@@ -25,20 +27,7 @@ constexpr uint32_t kChunk = 0x500000;
 
 std::string U8(const Text& t) { return ToUtf8(t); }
 
-std::string Utf16Bytes(const Text& t) {
-  std::string s;
-  for (char16_t c : t) {
-    s.push_back(static_cast<char>(c & 0xFF));
-    s.push_back(static_cast<char>(c >> 8));
-  }
-  return s;
-}
-
-std::string Le32Bytes(uint32_t v) {
-  std::string s(4, '\0');
-  for (int i = 0; i < 4; ++i) s[static_cast<size_t>(i)] = static_cast<char>(v >> (8 * i));
-  return s;
-}
+std::string Utf16Bytes(const Text& t) { return test::Utf16Le(t, false); }
 
 std::string Le16Bytes(uint16_t v) { return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; }
 

@@ -20,6 +20,8 @@
 namespace tovu {
 namespace {
 
+using test::Le32Bytes;
+
 using test::FakePlatform;
 
 constexpr char16_t kExe[] = u"C:\\Package\\Package.exe";
@@ -130,20 +132,7 @@ class FakeServices : public IAppServices {
 
 // ---- a package executable ---------------------------------------------------
 
-std::string Utf16Bytes(const Text& t) {
-  std::string s;
-  for (char16_t c : t) {
-    s.push_back(static_cast<char>(c & 0xFF));
-    s.push_back(static_cast<char>(c >> 8));
-  }
-  return s;
-}
-
-std::string Le32Bytes(uint32_t v) {
-  std::string s(4, '\0');
-  for (int i = 0; i < 4; ++i) s[static_cast<size_t>(i)] = static_cast<char>(v >> (8 * i));
-  return s;
-}
+std::string Utf16Bytes(const Text& t) { return test::Utf16Le(t, false); }
 
 std::string EntryBytes(const Text& name, uint16_t type, const std::string& data) {
   return Utf16Bytes(kEntryMarker) + Le32Bytes(static_cast<uint32_t>(name.size() * 2)) + Utf16Bytes(name) +

@@ -250,7 +250,9 @@ TEST_F(InitTest, SilentAndUnattendedRunsCheckConditionsAndChooseTheirFolder) {
     log.lines.clear();
     EXPECT_EQ(init.Init(0, c.noConditionCheck, 0, u"", u"", u"", c.mode), c.result) << c.what;
     EXPECT_EQ(asked, c.noConditionCheck ? 0 : 1) << c.what;
-    if (!c.line.empty()) EXPECT_TRUE(log.Has(c.line)) << c.what;
+    if (!c.line.empty()) {
+      EXPECT_TRUE(log.Has(c.line)) << c.what;
+    }
     if (c.result == RUNMODE_UNATTENDED) {
       EXPECT_EQ(init.GetExtractionFolder(), u"C:\\Users\\tester\\Temp\\Demo\\") << c.what;
       EXPECT_EQ(init.GetOverwriteAllFlag(), 1) << c.what;

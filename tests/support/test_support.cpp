@@ -51,4 +51,10 @@ std::string Utf16Le(const Text& text, bool bom) {
   return out;
 }
 
+std::string Le32Bytes(uint32_t value) {
+  std::string out(4, '\0');
+  for (int i = 0; i < 4; ++i) out[static_cast<size_t>(i)] = static_cast<char>(value >> (8 * i));
+  return out;
+}
+
 }  // namespace tovu::test

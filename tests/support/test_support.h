@@ -1,6 +1,7 @@
 // Helpers shared by the native and the Windows test binaries.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,5 +20,8 @@ std::string Escape(const std::string& bytes);
 // The text as UTF-16LE bytes, with the byte-order mark unless `bom` is
 // false: how settings and language files are stored.
 std::string Utf16Le(const Text& text, bool bom = true);
+// The value as four little-endian bytes, as the container and the PE
+// headers store their counts and offsets.
+std::string Le32Bytes(uint32_t value);
 
 }  // namespace tovu::test
