@@ -165,14 +165,18 @@ TEST_F(Decompressor, OverwriteAnswers) {
     EXPECT_EQ(ReadBytes(target + u"a.txt"), c.a) << c.what;
     EXPECT_EQ(ReadBytes(target + u"b.txt"), c.b) << c.what;
     EXPECT_EQ(ReadBytes(target + u"c.txt"), c.c) << c.what;
-    if (c.code == caberr::kUserAbort) EXPECT_EQ(ToUtf8(message), "User aborted extraction");
+    if (c.code == caberr::kUserAbort) {
+      EXPECT_EQ(ToUtf8(message), "User aborted extraction");
+    }
     // Kept files are package files but not written ones.
     bool keptA = std::string(c.a) == "old a";
     auto written = U8List(init.GetWrittenFiles());
     auto package = U8List(init.GetPackageFiles());
     std::string a = ToUtf8(target + u"a.txt");
     EXPECT_EQ(std::count(written.begin(), written.end(), a), keptA ? 0 : 1) << c.what;
-    if (c.code == 0) EXPECT_EQ(std::count(package.begin(), package.end(), a), 1) << c.what;
+    if (c.code == 0) {
+      EXPECT_EQ(std::count(package.begin(), package.end(), a), 1) << c.what;
+    }
     if (keptA && c.code == 0) {
       auto lines = tw.LogLines();
       EXPECT_NE(std::find(lines.begin(), lines.end(), "8|FileOverwrite|File already exists : " + a + ". No action required."),
@@ -374,7 +378,9 @@ TEST_F(Decompressor, PartIdentity) {
     EXPECT_EQ(d.ValidateCabinetFile(path), c.result) << c.name;
     EXPECT_EQ(d.GetCabinetSetId(path), c.setId);
     std::string logText = ReadBytes(root + u"test.log");
-    if (c.lastLine) EXPECT_NE(logText.find(c.lastLine), std::string::npos) << c.name << logText;
+    if (c.lastLine) {
+      EXPECT_NE(logText.find(c.lastLine), std::string::npos) << c.name << logText;
+    }
   }
   CCabDecompressor d(Services(), nullptr, 0);
   std::string mscf = MszipFixture();

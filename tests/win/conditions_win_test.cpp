@@ -212,8 +212,9 @@ TEST_F(ConditionsWin, FileVersionsFromTheVersionResource) {
   const Text kernel = FromW(sys) + u"\\kernel32.dll";
   const Text viaApi = c.GetFileVersion(kernel);
   EXPECT_FALSE(viaApi.empty());
-  if (ReadPeFileVersion(platform, kernel, parts))
+  if (ReadPeFileVersion(platform, kernel, parts)) {
     EXPECT_EQ(U8(viaApi), U8(Format(u"%d.%d.%d.%d", parts[0], parts[1], parts[2], parts[3])));
+  }
 
   // This test binary has no version resource; a text file has none either.
   wchar_t self[MAX_PATH];
