@@ -16,9 +16,12 @@
 # display); python3 makes the payload.
 set -euo pipefail
 
-NATIVE=${1:?native build folder}
-WIN64=${2:?win64 build folder}
+# Absolute paths: Wine takes no relative prefix folder.
+NATIVE=$(cd "${1:?native build folder}" && pwd)
+WIN64=$(cd "${2:?win64 build folder}" && pwd)
 WORK=${3:-${TMPDIR:-/tmp}/tovu-cab-bench}
+mkdir -p "$WORK"
+WORK=$(cd "$WORK" && pwd)
 SOURCE=$(cd "$(dirname "$0")/../.." && pwd)
 TOVUPACK="$NATIVE/bin/tovupack"
 FRAME="$WIN64/bin/Fennock.exe"
