@@ -583,5 +583,48 @@ TEST_F(ExtractorTest, AbortRequestEndsTheCallAfterTheCurrentChunk) {
   EXPECT_TRUE(fake.IsFile(u"C:\\T\\B"));
 }
 
+// ---- any damage -------------------------------------------------------------
+
+// Every byte of a small package's container changed to a few values, and
+// the container cut at every length: in both modes the reader ends with 0
+// or -1, writes nothing outside its target folder and logs at most one
+// error line.
+TEST(ExtractorDamage, EveryChangedByteAndEveryCutEndsCleanly) {
+  ContainerBuilder good;
+  good.Entry(u"Properties_Tovu.ini", 200, Pattern(10, 31))
+      .Entry(u"Defaultx.ulf", 200, Pattern(7, 32))
+      .Entry(u"WebCab1", 100, Pattern(20, 33));
+  const std::string& bytes = good.Bytes();
+  const size_t start = static_cast<size_t>(good.Start());
+  std::vector<std::pair<std::string, std::string>> variants;  // what, package bytes
+  for (size_t at = start; at < bytes.size(); ++at) {
+    for (int value : {0x00, 0xFF, 0x7F, (static_cast<unsigned char>(bytes[at]) ^ 0x01)}) {
+      if (value == static_cast<unsigned char>(bytes[at])) continue;
+      std::string damaged = bytes;
+      damaged[at] = static_cast<char>(value);
+      variants.emplace_back("byte " + std::to_string(at) + " = " + std::to_string(value), damaged);
+    }
+    variants.emplace_back("cut at " + std::to_string(at), bytes.substr(0, at));
+  }
+  for (const auto& [what, package] : variants) {
+    for (int mode : {EXTRACT_MODE_SETTINGS, EXTRACT_MODE_CABINET}) {
+      FakePlatform f;
+      f.AddFolder(u"C:\\T");
+      f.AddFile(kExe, package);
+      RecordingLog l(f);
+      CExtractor reader(f, l);
+      const int result = reader.ExtractFile(kExe, kTarget, mode, good.Start(), 16);
+      EXPECT_TRUE(result == 0 || result == -1) << what << ", mode " << mode << ": " << result;
+      for (const Text& path : f.ListAll()) {
+        if (path == kExe || path == u"C:\\" || path == u"C:\\Package\\") continue;
+        EXPECT_EQ(path.rfind(kTarget, 0), 0u) << what << ", mode " << mode << ": " << U8(path);
+      }
+      int errors = 0;
+      for (const std::string& line : l.lines) errors += line.rfind("0|", 0) == 0;
+      EXPECT_LE(errors, 1) << what << ", mode " << mode;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tovu
