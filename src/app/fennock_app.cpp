@@ -107,7 +107,7 @@ int CFennockApp::InitInstance() {
   if (GetCheckAdmin() == 1 && !services_.IsUserAdmin()) {
     log_.WriteLog(LOG_ERROR, kInitInstance, u"User is not having admin rights.");
     Text text = MessageText(421);
-    if (const size_t at = text.find(u"\\n"); at != Text::npos) text.replace(at, 2, u"\n");
+    if (const size_t at = text.find(u"\\n"); at != Text::npos) text = text.substr(0, at) + u"\n" + text.substr(at + 2);
     if (GetRunMode() == RUNMODE_GUI) ShowMessageBox(text, mbstyle::kIconExclamation);
     services_.CloseSingleInstance();
     guardOpen_ = false;

@@ -283,7 +283,9 @@ TEST_F(CabWriterTest, BothCompressionsAndThreadCountsReadBack) {
       ASSERT_EQ(WriteCabinet(platform_, files, FromUtf8(cab), options, result), "");
       const std::string bytes = Slurp(cab);
       EXPECT_EQ(Le16(bytes, 36 + 6), compression == cab::Compression::kNone ? 0 : 1);
-      if (compression == cab::Compression::kNone) EXPECT_GT(bytes.size(), result.payloadBytes);
+      if (compression == cab::Compression::kNone) {
+        EXPECT_GT(bytes.size(), result.payloadBytes);
+      }
       if (threads == 1) single = bytes;
       else EXPECT_EQ(bytes, single) << "the thread count changes the cabinet";
       ExpectCabextractGivesPayload({cab});
@@ -329,7 +331,9 @@ TEST_F(CabWriterTest, SetsOfPartsReadBackWhateverThePartSize) {
       // A part ends inside a block, or a byte early when a block would fill
       // it exactly, or a little early where a file ends and the next one's
       // records do not fit.
-      if (k + 1 < result.parts.size()) EXPECT_GE(bytes.size() + 300, partSize) << "part " << k + 1;
+      if (k + 1 < result.parts.size()) {
+        EXPECT_GE(bytes.size() + 300, partSize) << "part " << k + 1;
+      }
       EXPECT_LE(bytes.size(), partSize);
       EXPECT_EQ(Le16(bytes, 32), 4711);
       EXPECT_EQ(Le16(bytes, 34), k);
@@ -341,15 +345,21 @@ TEST_F(CabWriterTest, SetsOfPartsReadBackWhateverThePartSize) {
         EXPECT_EQ(std::string(bytes.c_str() + at), name(static_cast<int>(k)));
         at += name(1).size() + 2;
       }
-      if (k + 1 < result.parts.size()) EXPECT_EQ(std::string(bytes.c_str() + at), name(static_cast<int>(k + 2)));
+      if (k + 1 < result.parts.size()) {
+        EXPECT_EQ(std::string(bytes.c_str() + at), name(static_cast<int>(k + 2)));
+      }
       // The digest: the first 16 bytes of SHA-1 in lower-case hexadecimal.
       const std::string sha = dir_ + "/sha";
       std::system(("sha1sum '" + path + "' | cut -c1-32 >'" + sha + "'").c_str());
       EXPECT_EQ(result.parts[k].digest + "\n", Slurp(sha));
     }
     EXPECT_EQ(result.cabinetBytes, sum);
-    if (partSize == 65536) EXPECT_GE(result.parts.size(), 5u);
-    if (partSize == 10000000) EXPECT_EQ(result.parts.size(), 1u);
+    if (partSize == 65536) {
+      EXPECT_GE(result.parts.size(), 5u);
+    }
+    if (partSize == 10000000) {
+      EXPECT_EQ(result.parts.size(), 1u);
+    }
     EXPECT_NE(access((dir_ + "/blocks.tmp").c_str(), F_OK), 0) ;
     if (cabextract) ExpectCabextractGivesPayload(paths);
   }

@@ -466,7 +466,9 @@ TEST_F(Chain, TheOperatingSystemGateStopsOrAsksBeforeAnythingStarts) {
     EXPECT_EQ(std::count(host.events.begin(), host.events.end(), "delete temp"), c.launched ? 1 : 0);
     bool boxed = !c.box.empty();
     EXPECT_EQ(!host.events.empty() && host.events.front().rfind("box", 0) == 0, boxed);
-    if (boxed) EXPECT_EQ(host.events.front(), c.box);
+    if (boxed) {
+      EXPECT_EQ(host.events.front(), c.box);
+    }
     EXPECT_EQ(log.Has("8 NonameFunction: Current OS is supported"), c.supportedLine);
     EXPECT_EQ(log.Has("0 HandleLaunchSetup: Current operating system  not supported"), c.runStatus == 11);
   }

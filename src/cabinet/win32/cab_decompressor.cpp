@@ -190,10 +190,10 @@ BOOL CCabDecompressor::Initialize() {
   if (!module_) {
     module_ = ::LoadLibraryW(L"Cabinet.dll");
     if (module_) {
-      fdiCreate_ = reinterpret_cast<decltype(fdiCreate_)>(::GetProcAddress(module_, "FDICreate"));
-      fdiCopy_ = reinterpret_cast<decltype(fdiCopy_)>(::GetProcAddress(module_, "FDICopy"));
-      fdiIsCabinet_ = reinterpret_cast<decltype(fdiIsCabinet_)>(::GetProcAddress(module_, "FDIIsCabinet"));
-      fdiDestroy_ = reinterpret_cast<decltype(fdiDestroy_)>(::GetProcAddress(module_, "FDIDestroy"));
+      fdiCreate_ = reinterpret_cast<decltype(fdiCreate_)>(reinterpret_cast<void*>(::GetProcAddress(module_, "FDICreate")));
+      fdiCopy_ = reinterpret_cast<decltype(fdiCopy_)>(reinterpret_cast<void*>(::GetProcAddress(module_, "FDICopy")));
+      fdiIsCabinet_ = reinterpret_cast<decltype(fdiIsCabinet_)>(reinterpret_cast<void*>(::GetProcAddress(module_, "FDIIsCabinet")));
+      fdiDestroy_ = reinterpret_cast<decltype(fdiDestroy_)>(reinterpret_cast<void*>(::GetProcAddress(module_, "FDIDestroy")));
     }
     if (!module_ || !fdiCreate_ || !fdiCopy_ || !fdiIsCabinet_ || !fdiDestroy_) {
       if (module_) ::FreeLibrary(module_);
