@@ -111,7 +111,7 @@ class Unattended : public ::testing::Test {
   void Start(int visible) {
     std::atomic<DWORD> thread{0};
     ui = std::thread([this, visible, &thread] {
-      UnattendedExtracterServices services{log, init, messages, slot, CountingWorker, u"Tovu Demo 2.5"};
+      UnattendedExtracterServices services{log, init, messages, slot, CountingWorker, u"Tovu Demo 2.5", {}, {}, {}, {}};
       services.launchSetups = [this] {
         ++launches;
         launchedWhileVisible = ::IsWindowVisible(window) != FALSE;
@@ -334,7 +334,8 @@ TEST_F(Unattended, CloseConfirmedEndsTheProcessWithExitCode6) {
   const std::wstring report = std::wstring(W(logPath)) + L".child";
   ::DeleteFileW(report.c_str());
   std::wstring command = L"\"" + helper + L"\" \"" + report + L"\" \"" + caption + L"\"";
-  STARTUPINFOW si{sizeof(si)};
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
   PROCESS_INFORMATION pi{};
   ASSERT_TRUE(::CreateProcessW(helper.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
       << ::GetLastError();

@@ -41,9 +41,8 @@ size_t HeaderSize(const std::string& prevCabinet, const std::string& nextCabinet
 }
 
 std::vector<uint8_t> Header(const HeaderFields& h) {
-  std::vector<uint8_t> v;
+  std::vector<uint8_t> v{'M', 'S', 'C', 'F'};
   v.reserve(HeaderSize(h.prevCabinet, h.nextCabinet));
-  v.insert(v.end(), {'M', 'S', 'C', 'F'});
   Put32(v, 0);
   Put32(v, h.cabinetBytes);
   Put32(v, 0);

@@ -44,7 +44,7 @@ int wmain(int argc, wchar_t** argv) {
   CMessageCatalog messages(platform);
   CWorkerThreadSlot slot;
 
-  UnattendedExtracterServices services{log, init, messages, slot, WaitingWorker, caption};
+  UnattendedExtracterServices services{log, init, messages, slot, WaitingWorker, caption, {}, {}, {}, {}};
   services.messageBox = [&](const Text& text, uint32_t style) {
     return ShowTovuMessageBox(text, style, caption, &messages);
   };
