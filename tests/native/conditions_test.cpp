@@ -16,35 +16,16 @@
 #include "fakes/fake_platform.h"
 #include "log/log_file.h"
 #include "support/test_support.h"
+#include "support/captured_log.h"
 
 namespace tovu {
 namespace {
 
+using test::CaptureLog;
 using test::FakePlatform;
 
 std::string U8(const Text& t) { return ToUtf8(t); }
 Text W(const std::string& s) { return FromUtf8(s); }
-
-// Keeps the timed lines instead of writing them.
-class CaptureLog : public CLogFile {
- public:
-  explicit CaptureLog(IPlatform& p) : CLogFile(p) {}
-  struct Line {
-    int level;
-    Text function;
-    Text message;
-  };
-  int WriteLogText(int level, TextView function, const Text& message) override {
-    lines.push_back({level, Text(function), message});
-    return 0;
-  }
-  bool Has(int level, const std::string& function, const std::string& message) const {
-    for (const Line& l : lines)
-      if (l.level == level && l.function == W(function) && l.message == W(message)) return true;
-    return false;
-  }
-  std::vector<Line> lines;
-};
 
 const Text kIni = u"C:\\Tmp\\Properties_Tovu.ini";
 

@@ -5,31 +5,17 @@
 #include "fakes/fake_platform.h"
 #include "log/log_file.h"
 #include "util/cutil.h"
+#include "support/captured_log.h"
 
 namespace tovu {
 namespace {
 
+using test::CaptureLog;
 using test::FakePlatform;
 
 std::string U8(const Text& t) { return ToUtf8(t); }
 
 std::vector<Text> Items(const TextList& l) { return std::vector<Text>(l.begin(), l.end()); }
-
-// Keeps the timed lines instead of writing them.
-class CaptureLog : public CLogFile {
- public:
-  explicit CaptureLog(IPlatform& p) : CLogFile(p) {}
-  struct Line {
-    int level;
-    Text function;
-    Text message;
-  };
-  int WriteLogText(int level, TextView function, const Text& message) override {
-    lines.push_back({level, Text(function), message});
-    return 0;
-  }
-  std::vector<Line> lines;
-};
 
 class CUtilTest : public ::testing::Test {
  protected:

@@ -12,25 +12,17 @@
 #include "log/log_file.h"
 #include "settings/initializer.h"
 #include "util/cutil.h"
+#include "support/captured_log.h"
 
 namespace tovu {
 namespace {
 
+using test::KeptLog;
 using test::FakePlatform;
 
 std::string U8(const Text& t) { return ToUtf8(t); }
 
 constexpr char16_t kSettings[] = u"C:\\T\\Properties_Tovu.ini";
-
-class LinesLog : public CBuildLogFile {
- public:
-  explicit LinesLog(IPlatform& p) : CBuildLogFile(p) {}
-  int WriteLogText(int level, TextView function, const Text& message) override {
-    lines.push_back(std::to_string(level) + " " + U8(Text(function)) + ": " + U8(message));
-    return 0;
-  }
-  std::vector<std::string> lines;
-};
 
 class Finish : public ::testing::Test {
  protected:
@@ -41,7 +33,7 @@ class Finish : public ::testing::Test {
   void Settings(const std::string& ini) { platform.AddFile(kSettings, ini); }
 
   FakePlatform platform;
-  LinesLog log;
+  KeptLog log;
   CUtil util;
   CTovuInitalizer init;
   CFinishMessages finish;

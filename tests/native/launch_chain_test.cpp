@@ -21,10 +21,12 @@
 #include "settings/initializer.h"
 #include "util/cutil.h"
 #include "util/process_launch.h"
+#include "support/captured_log.h"
 
 namespace tovu {
 namespace {
 
+using test::KeptLog;
 using test::FakePlatform;
 
 std::string U8(const Text& t) { return ToUtf8(t); }
@@ -32,21 +34,6 @@ std::string U8(const Text& t) { return ToUtf8(t); }
 constexpr char16_t kSettings[] = u"C:\\T\\Properties_Tovu.ini";
 constexpr char16_t kExt[] = u"C:\\Ext\\";
 const std::string kHandOver = "/DeleteOnFinish=\"C:\\Ext\\ExtractedFilesToDelete.txt\"";
-
-class LinesLog : public CBuildLogFile {
- public:
-  explicit LinesLog(IPlatform& p) : CBuildLogFile(p) {}
-  int WriteLogText(int level, TextView function, const Text& message) override {
-    lines.push_back(std::to_string(level) + " " + U8(Text(function)) + ": " + U8(message));
-    return 0;
-  }
-  int WriteLogNoFunctionText(int level, const Text& message) override {
-    lines.push_back(std::to_string(level) + " NonameFunction: " + U8(message));
-    return 0;
-  }
-  bool Has(const std::string& l) const { return std::find(lines.begin(), lines.end(), l) != lines.end(); }
-  std::vector<std::string> lines;
-};
 
 // Records each launch; answers with the next scripted exit code.
 class ScriptedLauncher : public IProcessLauncher {
@@ -132,7 +119,7 @@ class Chain : public ::testing::Test {
   }
 
   FakePlatform platform;
-  LinesLog log;
+  KeptLog log;
   CUtil util;
   CTovuInitalizer init;
   CFinishMessages finish;

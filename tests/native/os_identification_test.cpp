@@ -11,35 +11,16 @@
 #include "log/log_file.h"
 #include "osrules/os_facts.h"
 #include "osrules/os_validator.h"
+#include "support/captured_log.h"
 
 namespace tovu {
 namespace {
 
+using test::CaptureLog;
 using test::FakePlatform;
 using namespace osfacts;
 
 std::string U8(const Text& t) { return ToUtf8(t); }
-
-// Keeps the timed lines instead of writing them.
-class CaptureLog : public CLogFile {
- public:
-  explicit CaptureLog(IPlatform& p) : CLogFile(p) {}
-  struct Line {
-    int level;
-    Text function;
-    Text message;
-    bool operator==(const Line&) const = default;
-  };
-  int WriteLogText(int level, TextView function, const Text& message) override {
-    lines.push_back({level, Text(function), message});
-    return 0;
-  }
-  std::vector<Line> lines;
-};
-
-std::ostream& operator<<(std::ostream& os, const CaptureLog::Line& l) {
-  return os << "{" << l.level << ", \"" << U8(l.function) << "\", \"" << U8(l.message) << "\"}";
-}
 
 // One system as it answers the version query, the architecture query and
 // GetProductInfo.

@@ -1,6 +1,5 @@
 // Shared by the launch tests under Wine: a scratch folder, copies of the
-// test setup program, its record file read back as blocks, and a log that
-// keeps its lines.
+// test setup program and its record file read back as blocks.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "log/log_file.h"
+#include "support/captured_log.h"
 #include "platform/win32/win32_platform.h"
 #include "util/cutil.h"
 #include "util/text.h"
@@ -16,30 +16,6 @@
 namespace tovu::test {
 
 inline std::string U8(const Text& t) { return ToUtf8(t); }
-
-class KeptLog : public CBuildLogFile {
- public:
-  explicit KeptLog(IPlatform& p) : CBuildLogFile(p) {}
-  int WriteLogText(int level, TextView function, const Text& message) override {
-    lines.push_back(std::to_string(level) + " " + U8(Text(function)) + ": " + U8(message));
-    return CBuildLogFile::WriteLogText(level, function, message);
-  }
-  int WriteLogNoFunctionText(int level, const Text& message) override {
-    lines.push_back(std::to_string(level) + " NonameFunction: " + U8(message));
-    return CBuildLogFile::WriteLogNoFunctionText(level, message);
-  }
-  bool Has(const std::string& l) const {
-    for (const auto& x : lines)
-      if (x == l) return true;
-    return false;
-  }
-  bool HasPrefix(const std::string& p) const {
-    for (const auto& x : lines)
-      if (x.rfind(p, 0) == 0) return true;
-    return false;
-  }
-  std::vector<std::string> lines;
-};
 
 // One run of the test setup as it recorded itself.
 struct SetupRun {
