@@ -13,45 +13,17 @@
 #include "osrules/os_facts.h"
 #include "osrules/os_validator.h"
 #include "osrules/os_variant_rules.h"
+#include "support/captured_log.h"
 
 namespace tovu {
 namespace {
 
+using test::CaptureLog;
 using test::FakePlatform;
 using namespace osfacts;
 
 std::string U8(const Text& t) { return ToUtf8(t); }
 Text U16(const std::string& s) { return FromUtf8(s); }
-
-class CaptureLog : public CLogFile {
- public:
-  explicit CaptureLog(IPlatform& p) : CLogFile(p) {}
-  int WriteLogText(int level, TextView function, const Text& message) override {
-    lines.push_back(Line{level, U8(Text(function)), U8(message)});
-    return 0;
-  }
-  struct Line {
-    int level;
-    std::string function;
-    std::string message;
-  };
-  bool Has(const std::string& function, const std::string& message) const {
-    for (const Line& l : lines)
-      if (l.function == function && l.message == message) return true;
-    return false;
-  }
-  int Count(const std::string& message) const {
-    int n = 0;
-    for (const Line& l : lines) n += l.message == message;
-    return n;
-  }
-  std::string All() const {
-    std::string s;
-    for (const Line& l : lines) s += "  [" + l.function + "] " + l.message + "\n";
-    return s;
-  }
-  std::vector<Line> lines;
-};
 
 // ---- pure rules ---------------------------------------------------------------------
 

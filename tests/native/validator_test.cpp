@@ -19,49 +19,17 @@
 #include "settings/initializer.h"
 #include "settings/messages.h"
 #include "util/cutil.h"
+#include "support/captured_log.h"
 
 namespace tovu {
 namespace {
 
+using test::CaptureLog;
 using test::FakePlatform;
 using namespace osfacts;
 
 std::string U8(const Text& t) { return ToUtf8(t); }
 Text U16(const std::string& s) { return FromUtf8(s); }
-
-class CaptureLog : public CBuildLogFile {
- public:
-  explicit CaptureLog(IPlatform& p) : CBuildLogFile(p) {}
-  struct Line {
-    int level;
-    std::string function;
-    std::string message;
-  };
-  int WriteLogText(int level, TextView function, const Text& message) override {
-    lines.push_back(Line{level, U8(Text(function)), U8(message)});
-    return 0;
-  }
-  int WriteLogNoFunctionText(int level, const Text& message) override {
-    lines.push_back(Line{level, "", U8(message)});
-    return 0;
-  }
-  bool Has(int level, const std::string& function, const std::string& message) const {
-    for (const Line& l : lines)
-      if (l.level == level && l.function == function && l.message == message) return true;
-    return false;
-  }
-  bool HasMessage(const std::string& message) const {
-    for (const Line& l : lines)
-      if (l.message == message) return true;
-    return false;
-  }
-  std::string All() const {
-    std::string s;
-    for (const Line& l : lines) s += "  " + std::to_string(l.level) + " [" + l.function + "] " + l.message + "\n";
-    return s;
-  }
-  std::vector<Line> lines;
-};
 
 class RecordingBoxes : public IMessageBoxRoutine {
  public:

@@ -37,10 +37,11 @@ class KeptLog : public CBuildLogFile {
   std::vector<std::string> lines;
 };
 
-// Keeps the timed lines as their three parts instead of writing them.
-class CaptureLog : public CLogFile {
+// Keeps the timed lines as their three parts instead of writing them
+// (lines without a function with an empty one).
+class CaptureLog : public CBuildLogFile {
  public:
-  explicit CaptureLog(IPlatform& p) : CLogFile(p) {}
+  explicit CaptureLog(IPlatform& p) : CBuildLogFile(p) {}
   struct Line {
     int level;
     Text function;
@@ -55,10 +56,32 @@ class CaptureLog : public CLogFile {
     lines.push_back({level, Text(function), message});
     return 0;
   }
+  int WriteLogNoFunctionText(int level, const Text& message) override {
+    lines.push_back({level, Text(), message});
+    return 0;
+  }
   bool Has(int level, const std::string& function, const std::string& message) const {
     for (const Line& l : lines)
       if (l.level == level && l.function == FromUtf8(function) && l.message == FromUtf8(message)) return true;
     return false;
+  }
+  bool Has(const std::string& function, const std::string& message) const {
+    for (const Line& l : lines)
+      if (l.function == FromUtf8(function) && l.message == FromUtf8(message)) return true;
+    return false;
+  }
+  bool HasMessage(const std::string& message) const { return Count(message) > 0; }
+  int Count(const std::string& message) const {
+    int n = 0;
+    for (const Line& l : lines) n += l.message == FromUtf8(message);
+    return n;
+  }
+  // Every line, for a failure message.
+  std::string All() const {
+    std::string s;
+    for (const Line& l : lines)
+      s += "  " + std::to_string(l.level) + " [" + ToUtf8(l.function) + "] " + ToUtf8(l.message) + "\n";
+    return s;
   }
   std::vector<Line> lines;
 };
