@@ -68,7 +68,7 @@ colours() { pngtopnm "$1" 2>/dev/null | ppmhist -noheader 2>/dev/null | wc -l; }
 # bar's fill (clearly more blue than red).
 bar_pixels() {
   pngtopnm "$1" 2>/dev/null | pnmtoplainpnm 2>/dev/null |
-    awk 'NR == 1 { next } NR <= 3 { next } { for (i = 1; i <= NF; i++) v[n++] = $i }
+    awk 'NR <= 3 { next } { for (i = 1; i <= NF; i++) v[n++] = $i }
          END { c = 0; for (i = 0; i + 2 < n; i += 3) if (v[i + 2] - v[i] > 80) c++; print c }'
 }
 more_than() { [ "$1" -gt "$2" ]; }
