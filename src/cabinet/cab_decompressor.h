@@ -6,6 +6,8 @@
 // cabinet/win32.
 #pragma once
 
+#include <atomic>
+
 #include <cstdint>
 
 #include "container/extractor.h"
@@ -32,10 +34,10 @@ constexpr int OVERWRITE_CANCEL = 1004;
 
 // The answer of the last overwrite question (-1 before the first); the
 // window's thread stores it before its WM_ASK_OVERWRITE handler returns.
-extern volatile int g_nOverwriteAnswer;
+extern std::atomic<int> g_nOverwriteAnswer;
 // The copy of the application's continue-launching flag that the
 // extraction reads: 0 stops the decompressor at the next file.
-extern volatile int g_bContinueLaunching;
+extern std::atomic<int> g_bContinueLaunching;
 
 // The window a worker reports to (extraction page or unattended dialog).
 class IExtractionWindow : public IProgressWindow {

@@ -7,7 +7,7 @@
 
 namespace tovu {
 
-volatile int g_bAbortExtraction = 0;
+std::atomic<int> g_bAbortExtraction = 0;
 
 namespace {
 

@@ -10,6 +10,8 @@
 // than 76 bytes remain.
 #pragma once
 
+#include <atomic>
+
 #include <cstdint>
 
 #include "log/log_file.h"
@@ -38,7 +40,7 @@ struct LogRelayRecord {
 
 // Set to 1 by the user interface when the user confirms cancelling an
 // extraction; the reader clears it whenever it stops copying an entry.
-extern volatile int g_bAbortExtraction;
+extern std::atomic<int> g_bAbortExtraction;
 
 // The window a worker reports to (progress page or unattended dialog).
 class IProgressWindow {

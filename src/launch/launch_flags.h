@@ -1,4 +1,5 @@
-// The process-wide flags of setup launching, plain integers without locks.
+// The process-wide flags of setup launching, atomics shared by the launch
+// thread and the user interface.
 //
 // g_bLaunchIdle: 0 while a setup is being started or waited for, 1
 // otherwise; written by the launch, read by the installation page.
@@ -11,10 +12,12 @@
 // g_bContinueLaunching.
 #pragma once
 
+#include <atomic>
+
 namespace tovu {
 
-extern volatile int g_bLaunchIdle;      // 1 at program load
-extern volatile int g_bLaunchContinue;  // 0 at program load
+extern std::atomic<int> g_bLaunchIdle;     // 1 at program load
+extern std::atomic<int> g_bLaunchContinue;  // 0 at program load
 
 inline void SetContinueLaunching(int value) { g_bLaunchContinue = value; }
 inline int GetContinueLaunching() { return g_bLaunchContinue; }

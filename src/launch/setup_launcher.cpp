@@ -7,8 +7,8 @@
 
 namespace tovu {
 
-volatile int g_bLaunchIdle = 1;
-volatile int g_bLaunchContinue = 0;
+std::atomic<int> g_bLaunchIdle = 1;
+std::atomic<int> g_bLaunchContinue = 0;
 
 namespace {
 

@@ -17,8 +17,8 @@
 
 namespace tovu {
 
-volatile int g_nOverwriteAnswer = -1;
-volatile int g_bContinueLaunching = 1;
+std::atomic<int> g_nOverwriteAnswer = -1;
+std::atomic<int> g_bContinueLaunching = 1;
 
 namespace {
 

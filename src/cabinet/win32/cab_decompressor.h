@@ -7,6 +7,8 @@
 // outside the target folder, and readable error texts (CError).
 #pragma once
 
+#include <atomic>
+
 #include <windows.h>
 #include <fdi.h>
 
@@ -130,7 +132,7 @@ class CCabDecompressor : public ICabDecompressor {
   decltype(&::FDIIsCabinet) fdiIsCabinet_ = nullptr;
   decltype(&::FDIDestroy) fdiDestroy_ = nullptr;
   HFDI context_ = nullptr;
-  volatile int abort_ = 0;
+  std::atomic<int> abort_{0};
   int overwriteAll_ = 0;
   int keepTime_ = 0;
   IExtractionWindow* window_ = nullptr;
