@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "cabinet/file_hash.h"
 #include "container/extractor.h"
 #include "app/finish_messages.h"
 #include "settings/builtin_messages.h"
@@ -129,14 +130,63 @@ int CFennockApp::InitInstance() {
   // 20. 520: the progress window (visible in unattended runs only).
   //     -1: the conditions or the extraction folder ended the run. The
   //     wizard of a GUI run takes over here.
-  if (r == RUNMODE_UNATTENDED && unattendedRunner_) {
-    extractionStarted_ = true;
-    unattendedRunner_(unattended_);
+  if (r == RUNMODE_UNATTENDED) {
+    if (unattendedRunner_) {
+      extractionStarted_ = true;
+      unattendedRunner_(unattended_);
+    }
+  } else if (r != -1 && GetRunMode() == RUNMODE_GUI) {
+    // (a)-(b) The setup language and its texts.
+    const int language = setupLanguageSource_ ? setupLanguageSource_() : 1033;
+    initializer_.SetSetupLanguage(language);
+    if (messages_ != nullptr) messages_->LoadLanguageFile(language, initializer_.GetTovuTempDir());
+    // (c) The settings as they are now: the wizard's pages check that
+    //     nobody changed them before they go on.
+    Text hash, errorText;
+    if (const uint32_t e = ComputeFileHash(initializer_.GetSettingsPath(), hash, errorText); e != 0)
+      log_.WriteLog(LOG_WARNING, kInitInstance, u"%s : Return Code : %d", errorText, static_cast<int>(e));
+    else
+      settingsFingerprint_ = hash;
+    // (d)
+    RunWizard(r);
   }
 
   // 21.
   services_.CloseSingleInstance();
   guardOpen_ = false;
+  return 0;
+}
+
+std::vector<wizard::PageKind> CFennockApp::SelectWizardPages(int defaultPathValid) {
+  using wizard::PageKind;
+  CProfile profile(platform_);
+  const Text& settings = initializer_.GetSettingsPath();
+  auto dialog = [&](const char16_t* key) { return pkg::ReadText(profile, settings, pkg::section::kDialogs, key); };
+  std::vector<PageKind> pages;
+  if (dialog(pkg::key::kWelcomeDialog) != u"0") pages.push_back(PageKind::Welcome);
+  if (dialog(pkg::key::kLanguageDialog) == u"1") pages.push_back(PageKind::Language);
+  const bool noConditionCheck = options_.NoConditioncheck != 0;
+  if (!noConditionCheck) pages.push_back(PageKind::Requirements);
+  // Nothing is finished yet.
+  initializer_.SetRunStatus(-1);
+  if ((noConditionCheck || (conditionSource_ && conditionSource_(initializer_.GetSetupLanguage()) == 1)) &&
+      !conditionsChecked_) {
+    conditionsChecked_ = true;
+    // The requirements page is shown only when the conditions are not met.
+    if (!noConditionCheck) pages.pop_back();
+  }
+  if (dialog(pkg::key::kLicenseDialog) == u"1") pages.push_back(PageKind::License);
+  if (initializer_.GetChangeTargetFlag() == 1 || defaultPathValid == 0) pages.push_back(PageKind::Folder);
+  pages.push_back(PageKind::Extraction);
+  if (pkg::ReadText(profile, settings, pkg::section::kRuntime, pkg::key::kAutoLaunchInstallationDialog) == u"1")
+    pages.push_back(PageKind::Installation);
+  pages.push_back(PageKind::Finish);
+  return pages;
+}
+
+int CFennockApp::RunWizard(int defaultPathValid) {
+  const std::vector<wizard::PageKind> pages = SelectWizardPages(defaultPathValid);
+  if (wizardRunner_) wizardRunner_(pages);
   return 0;
 }
 

@@ -17,6 +17,7 @@
 #include "platform/platform.h"
 #include "settings/initializer.h"
 #include "util/cutil.h"
+#include "ui/wizard_logic.h"
 #include "util/text.h"
 
 namespace tovu {
@@ -112,6 +113,25 @@ class CFennockApp : public IMessageBoxRoutine, private ISettingsLock {
   // without a wizard sheet).
   void SetSetupLauncher(std::function<void()> launcher) { setupLauncher_ = std::move(launcher); }
   void LaunchSetups();
+  // The wizard of a GUI run: runs the sheet with the pages, in order.
+  void SetWizardRunner(std::function<void(const std::vector<wizard::PageKind>& pages)> runner) {
+    wizardRunner_ = std::move(runner);
+  }
+  // The setup language a GUI run starts with (the UI language when the
+  // package lists it, else 1033), and the condition check for a language
+  // (1 when extraction is allowed).
+  void SetSetupLanguageSource(std::function<int()> source) { setupLanguageSource_ = std::move(source); }
+  void SetConditionSource(std::function<int(int language)> source) { conditionSource_ = std::move(source); }
+  // The pages of the wizard by the settings, in the sheet's order; sets
+  // RunStatus to -1 (nothing finished yet).
+  std::vector<wizard::PageKind> SelectWizardPages(int defaultPathValid);
+  // Builds and runs the wizard.
+  int RunWizard(int defaultPathValid);
+  // The digest of the unpacked settings file taken before the wizard.
+  const Text& GetSettingsFingerprint() const { return settingsFingerprint_; }
+  // The wizard started the extraction worker.
+  void MarkExtractionStarted() { extractionStarted_ = true; }
+  bool IsUserAdmin() { return services_.IsUserAdmin(); }
   // The finish messages and return code of the launched setups (the exit
   // code uses them), and the OS message of a verdict for a language.
   void SetFinishMessages(CFinishMessages* finish) { finish_ = finish; }
@@ -204,6 +224,11 @@ class CFennockApp : public IMessageBoxRoutine, private ISettingsLock {
   std::function<Text(int verdict, int language)> osMessage_;
   CFinishMessages* finish_ = nullptr;
   bool extractionStarted_ = false;
+  std::function<void(const std::vector<wizard::PageKind>&)> wizardRunner_;
+  std::function<int()> setupLanguageSource_;
+  std::function<int(int)> conditionSource_;
+  Text settingsFingerprint_;
+  bool conditionsChecked_ = false;
 
   // The application as the setup launching sees it.
   class LaunchHost : public ILaunchHost, public IDeleteListWriter {
@@ -212,7 +237,7 @@ class CFennockApp : public IMessageBoxRoutine, private ISettingsLock {
     int GetCheckOsFlag() override { return app_.checkOs_; }
     int GetOSCheckResult() override { return app_.osCheckResult_; }
     int GetDeleteOnExitFlag() override { return app_.deleteOnExit_; }
-    Text GetSettingsFingerprint() override { return Text(); }
+    Text GetSettingsFingerprint() override { return app_.settingsFingerprint_; }
     void DeleteTovuTempDir() override { app_.DeleteTovuTempDir(); }
     Text GetOSMessage(int verdict, int language) override {
       return app_.osMessage_ ? app_.osMessage_(verdict, language) : Text();

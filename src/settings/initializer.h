@@ -176,6 +176,9 @@ class CTovuInitalizer {
   // The outcome of the extraction worker (0, -1, -2, -3, -5 or the
   // decompressor's code), the folder the files went to, the file being
   // extracted, and the user-facing text built for a failed part check.
+  // The part file that failed its check (the finish page names it).
+  const Text& GetFailedPartName() const { return failedPartName_; }
+  void SetFailedPartName(const Text& v) { failedPartName_ = v; }
   int GetExtractionResult() const { return extractionResult_; }
   void SetExtractionResult(int v) { extractionResult_ = v; }
   const Text& GetExtractedToFolder() const { return extractedTo_; }
@@ -209,6 +212,7 @@ class CTovuInitalizer {
   int changeTarget_ = 0;
   int autolaunch_ = 0;
   int runStatus_ = 0;
+  Text failedPartName_;
   uint16_t cabinetSetId_ = 0;
   uint32_t bufferSize_ = kDefaultBufferSize;
   int setupLanguage_ = 1033;

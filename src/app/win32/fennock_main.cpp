@@ -3,6 +3,8 @@
 // that ExitInstance follows at once and gives the process exit code.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "app/fennock_app.h"
 #include "app/win32/win32_app_services.h"
 #include "cmdline/extractor_validator.h"
@@ -16,6 +18,7 @@
 #include "cabinet/win32/cab_decompressor.h"
 #include "cabinet/win32/extract_package.h"
 #include "osrules/os_check_before_extraction.h"
+#include "ui/win32/tovu_sheet.h"
 #include "ui/win32/unattended_extracter.h"
 #include "app/finish_messages.h"
 #include "launch/setup_launcher.h"
@@ -95,6 +98,31 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                      [](const tovu::Text& text, uint32_t style) { return app.ShowMessageBox(text, style); },
                      [](int exitCode) { app.Quit(exitCode); }, nullptr});
     window.DoModal();
+  });
+  // The wizard of a GUI run.
+  app.SetSetupLanguageSource([] { return validator.GetDefaultSetupLanguage(); });
+  app.SetConditionSource([](int language) { return validator.CheckConditions(language); });
+  app.SetWizardRunner([](const std::vector<tovu::wizard::PageKind>& pages) {
+    processLauncher.SetOSVersion(osValidator.MajorVersion, osValidator.MinorVersion);
+    static tovu::CSetupLauncher launcher(platform, log, util, initializer, finish, processLauncher,
+                                         app.GetLaunchHost(), app.GetDeleteListWriter());
+    tovu::SetLaunchThreadContext(&launcher, &log);
+    tovu::WizardServices services{platform, log, util, initializer, app, messages, validator, finish, slot,
+                                  tovu::ExtractPackage, &launcher, &processLauncher};
+    tovu::CTovuSheet sheet(services);
+    for (tovu::wizard::PageKind kind : pages) sheet.AddPage(kind);
+    // A page this frame cannot show must not be skipped silently: unmet
+    // requirements without their page end on the finish page.
+    if (!sheet.HasPage(tovu::wizard::PageKind::Requirements) &&
+        std::find(pages.begin(), pages.end(), tovu::wizard::PageKind::Requirements) != pages.end()) {
+      log.WriteLog(tovu::LOG_ERROR, u"RunWizard", u"Condition not satisfied");
+      tovu::CTovuSheet finishOnly(services);
+      finishOnly.AddPage(tovu::wizard::PageKind::Finish);
+      finishOnly.DoModal();
+      return;
+    }
+    sheet.DoModal();
+    slot.Reset();
   });
   app.InitInstance();
   return app.ExitInstance();

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <mutex>
+
 namespace tovu {
 
 class CWorkerThreadSlot {
@@ -32,6 +34,16 @@ class CWorkerThreadSlot {
   // Context := none, then Stop.
   bool Reset();
 
+  // Holds the worker at its next report to its window (a log line, a
+  // progress step, the overwrite question) until Release or Stop. Unlike
+  // Suspend it never stops the thread inside a system call or while it
+  // holds a lock (the heap's, say) that the window's thread needs to put
+  // up a question.
+  void Hold();
+  void Release();
+  // Called by a worker before it reports: waits while the slot holds it.
+  static void WaitWhileHeld();
+
   void* GetContext() const { return context_; }
   HANDLE GetThread() const { return thread_; }
   HANDLE GetStopEvent() const { return stopEvent_; }
@@ -43,6 +55,7 @@ class CWorkerThreadSlot {
   void* context_ = nullptr;
   HANDLE thread_ = nullptr;  // none, or INVALID_HANDLE_VALUE (-1) after a stop
   HANDLE stopEvent_ = nullptr;
+  std::mutex mutex_;
 };
 
 }  // namespace tovu

@@ -11,15 +11,21 @@ const CabinetServices* g_services = nullptr;
 
 bool CWindowExtractionTarget::Exists() { return window_ != nullptr && ::IsWindow(window_) != FALSE; }
 void CWindowExtractionTarget::PostProgress(uintptr_t wParam, intptr_t lParam) {
+  CWorkerThreadSlot::WaitWhileHeld();
   ::PostMessageW(window_, WM_EXTRACT_PROGRESS, wParam, lParam);
 }
 void CWindowExtractionTarget::SendLog(const LogRelayRecord& record) {
+  CWorkerThreadSlot::WaitWhileHeld();
   ::SendMessageW(window_, WM_EXTRACT_LOG, reinterpret_cast<WPARAM>(&record.level), 0);
 }
 void CWindowExtractionTarget::SendProgress(uintptr_t wParam, intptr_t lParam) {
+  CWorkerThreadSlot::WaitWhileHeld();
   ::SendMessageW(window_, WM_EXTRACT_PROGRESS, wParam, lParam);
 }
-void CWindowExtractionTarget::AskOverwrite() { ::SendMessageW(window_, WM_ASK_OVERWRITE, 0, 0); }
+void CWindowExtractionTarget::AskOverwrite() {
+  CWorkerThreadSlot::WaitWhileHeld();
+  ::SendMessageW(window_, WM_ASK_OVERWRITE, 0, 0);
+}
 void CWindowExtractionTarget::PostDone() { ::PostMessageW(window_, WM_EXTRACT_DONE, 0, 0); }
 void CWindowExtractionTarget::PostFailed() { ::PostMessageW(window_, WM_EXTRACT_FAILED, 0, 0); }
 

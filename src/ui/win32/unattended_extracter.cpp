@@ -136,7 +136,7 @@ void CUnattendedExtracter::OnExtractDone() {
 
 void CUnattendedExtracter::OnClose() {
   services_.log.WriteLog(LOG_INFO, u"OnClose", u"Extraction paused");
-  services_.slot.Suspend();
+  services_.slot.Hold();
   const int answer = services_.messageBox
                          ? services_.messageBox(services_.messages.GetMessageText(kMsgReallyCancel), MB_YESNO)
                          : IDNO;
@@ -147,7 +147,7 @@ void CUnattendedExtracter::OnClose() {
     if (services_.quit) services_.quit(kExitCodeExtractionCancelled);
     return;
   }
-  services_.slot.Resume();
+  services_.slot.Release();
 }
 
 INT_PTR CUnattendedExtracter::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
