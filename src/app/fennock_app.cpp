@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 
-#include "cabinet/file_hash.h"
 #include "container/extractor.h"
 #include "app/finish_messages.h"
 #include "settings/builtin_messages.h"
@@ -143,7 +142,8 @@ int CFennockApp::InitInstance() {
     // (c) The settings as they are now: the wizard's pages check that
     //     nobody changed them before they go on.
     Text hash, errorText;
-    if (const uint32_t e = ComputeFileHash(initializer_.GetSettingsPath(), hash, errorText); e != 0)
+    const uint32_t e = fileDigest_ ? fileDigest_(initializer_.GetSettingsPath(), hash, errorText) : 0;
+    if (e != 0)
       log_.WriteLog(LOG_WARNING, kInitInstance, u"%s : Return Code : %d", errorText, static_cast<int>(e));
     else
       settingsFingerprint_ = hash;
@@ -165,12 +165,12 @@ std::vector<wizard::PageKind> CFennockApp::SelectWizardPages(int defaultPathVali
   std::vector<PageKind> pages;
   if (dialog(pkg::key::kWelcomeDialog) != u"0") pages.push_back(PageKind::Welcome);
   if (dialog(pkg::key::kLanguageDialog) == u"1") pages.push_back(PageKind::Language);
-  const bool noConditionCheck = options_.NoConditioncheck != 0;
+  const bool noConditionCheck = initializer_.GetNoConditionCheckFlag() == 1;
   if (!noConditionCheck) pages.push_back(PageKind::Requirements);
   // Nothing is finished yet.
   initializer_.SetRunStatus(-1);
-  if ((noConditionCheck || (conditionSource_ && conditionSource_(initializer_.GetSetupLanguage()) == 1)) &&
-      !conditionsChecked_) {
+  if (!conditionsChecked_ &&
+      (noConditionCheck || (conditionSource_ && conditionSource_(initializer_.GetSetupLanguage()) == 1))) {
     conditionsChecked_ = true;
     // The requirements page is shown only when the conditions are not met.
     if (!noConditionCheck) pages.pop_back();

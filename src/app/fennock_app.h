@@ -127,6 +127,11 @@ class CFennockApp : public IMessageBoxRoutine, private ISettingsLock {
   std::vector<wizard::PageKind> SelectWizardPages(int defaultPathValid);
   // Builds and runs the wizard.
   int RunWizard(int defaultPathValid);
+  // The file digest (cabinet/file_hash.h: 0 with the hash, or the error
+  // number and its text).
+  void SetFileDigest(std::function<uint32_t(const Text& path, Text& hash, Text& errorText)> digest) {
+    fileDigest_ = std::move(digest);
+  }
   // The digest of the unpacked settings file taken before the wizard.
   const Text& GetSettingsFingerprint() const { return settingsFingerprint_; }
   // The wizard started the extraction worker.
@@ -228,6 +233,7 @@ class CFennockApp : public IMessageBoxRoutine, private ISettingsLock {
   std::function<int()> setupLanguageSource_;
   std::function<int(int)> conditionSource_;
   Text settingsFingerprint_;
+  std::function<uint32_t(const Text&, Text&, Text&)> fileDigest_;
   bool conditionsChecked_ = false;
 
   // The application as the setup launching sees it.

@@ -695,3 +695,71 @@ TEST(FennockAppTest, RunModeAndCjkFlagComeFromTheCommandLineAndTheUiLanguage) {
 
 }  // namespace
 }  // namespace tovu
+
+namespace tovu {
+namespace {
+
+// ---- the wizard's pages ---------------------------------------------------
+
+TEST(FennockAppTest, WizardPagesFollowTheSettingsAndTheConditions) {
+  using P = wizard::PageKind;
+  struct Case {
+    const char* what;
+    std::string settings;
+    int noConditionCheck;
+    int conditionsMet;
+    int changeTarget;
+    int defaultPathValid;
+    std::vector<P> pages;
+  };
+  const Case cases[] = {
+      {"nothing configured", "", 0, 1, 0, 1, {P::Welcome, P::Extraction, P::Finish}},
+      {"welcome off, language, license, installation page",
+       "[Dialogs]\r\nWelcomeDialog=0\r\nLanguageDialog=1\r\nLicenseDialog=1\r\n[Runtime]\r\nAutoLaunchInstallationDialog=1\r\n",
+       0, 1, 0, 1, {P::Language, P::License, P::Extraction, P::Installation, P::Finish}},
+      {"flags other than exactly 1 are off, an empty welcome key shows the page",
+       "[Dialogs]\r\nWelcomeDialog=\r\nLanguageDialog=yes\r\nLicenseDialog=1 x\r\n[Runtime]\r\nAutoLaunchInstallationDialog=true\r\n",
+       0, 1, 0, 1, {P::Welcome, P::Extraction, P::Finish}},
+      {"unmet conditions keep the requirements page", "", 0, 0, 0, 1,
+       {P::Welcome, P::Requirements, P::Extraction, P::Finish}},
+      {"no condition check: no requirements page, whatever the conditions", "", 1, 0, 0, 1,
+       {P::Welcome, P::Extraction, P::Finish}},
+      {"a changeable target shows the folder page", "", 0, 1, 1, 1, {P::Welcome, P::Folder, P::Extraction, P::Finish}},
+      {"an invalid default path shows it too", "", 0, 1, 0, 0, {P::Welcome, P::Folder, P::Extraction, P::Finish}},
+  };
+  for (const Case& c : cases) {
+    World w;
+    const Text settings = u"C:\\T\\Properties_Tovu.ini";
+    w.fake.AddFolder(u"C:\\T");
+    w.fake.AddFile(settings, test::Utf16Le(FromUtf8(c.settings), true));
+    w.init.SetSettingsPath(settings);
+    w.init.SetNoConditionCheckFlag(c.noConditionCheck);
+    w.init.SetChangeTargetFlag(c.changeTarget);
+    int asked = 0;
+    w.app.SetConditionSource([&](int) {
+      ++asked;
+      return c.conditionsMet;
+    });
+    EXPECT_EQ(w.app.SelectWizardPages(c.defaultPathValid), c.pages) << c.what;
+    EXPECT_EQ(w.init.GetRunStatus(), -1) << c.what;
+    EXPECT_LE(asked, 1) << c.what;
+  }
+}
+
+TEST(FennockAppTest, MetConditionsRemoveTheRequirementsPageOnlyOnce) {
+  World w;
+  const Text settings = u"C:\\T\\Properties_Tovu.ini";
+  w.fake.AddFolder(u"C:\\T");
+  w.fake.AddFile(settings, test::Utf16Le(u"", true));
+  w.init.SetSettingsPath(settings);
+  int asked = 0;
+  w.app.SetConditionSource([&](int) { return ++asked, 1; });
+  const auto first = w.app.SelectWizardPages(1);
+  const auto second = w.app.SelectWizardPages(1);
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(std::count(first.begin(), first.end(), wizard::PageKind::Requirements), 0);
+  EXPECT_EQ(std::count(second.begin(), second.end(), wizard::PageKind::Requirements), 1);
+}
+
+}  // namespace
+}  // namespace tovu

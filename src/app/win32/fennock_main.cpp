@@ -21,6 +21,7 @@
 #include "ui/win32/tovu_sheet.h"
 #include "ui/win32/unattended_extracter.h"
 #include "app/finish_messages.h"
+#include "cabinet/file_hash.h"
 #include "launch/setup_launcher.h"
 #include "launch/win32/launch_thread.h"
 #include "util/process_launch.h"
@@ -100,6 +101,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     window.DoModal();
   });
   // The wizard of a GUI run.
+  app.SetFileDigest(tovu::ComputeFileHash);
   app.SetSetupLanguageSource([] { return validator.GetDefaultSetupLanguage(); });
   app.SetConditionSource([](int language) { return validator.CheckConditions(language); });
   app.SetWizardRunner([](const std::vector<tovu::wizard::PageKind>& pages) {
