@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# The GUI run as a person walks through it: a package started without
+# arguments shows its wizard, is driven by real keys and by presses of its
+# buttons, and ends where its pages say. Each case is a package built by
+# tovupack around a stand-in setup that records every start. Pictures of
+# the pages are kept under the build's artifacts folder.
+set -u
+source "$(dirname "$0")/../wine-lib.sh"
+source "$(dirname "$0")/../package-lib.sh"
+
+SETUP_EXE="$TOVU_BUILD_DIR/bin/win_test_setup.exe"
+DRIVER="$TOVU_BUILD_DIR/bin/ui_driver.exe"
+[ -f "$SETUP_EXE" ] && [ -f "$DRIVER" ] || { echo "SKIP: no win_test_setup.exe or ui_driver.exe"; exit 77; }
+command -v xdotool >/dev/null || { echo "SKIP: no xdotool"; exit 77; }
+
+WORK=$(scenario_work wizard_run)
+GUI_WORK="$WORK/gui"
+source "$(dirname "$0")/../gui-lib.sh"
+wine_fresh_prefix wizard_run
+# The Tovu temp folder goes to drive C (Z is the whole Linux root).
+wine_remove_drive z
+gui_display || { echo "SKIP: no free X display"; exit 77; }
+trap 'gui_stop; wine_stop; rm -rf "$WORK"' EXIT
+fail=0
+
+TITLE="Demo Library V1.3"
+TARGET="$WINEPREFIX/drive_c/Install/Demo"
+RECORD="$WINEPREFIX/drive_c/record.txt"
+XLOG="$(dirname "$(master_log)")/Demo.txt"
+export TOVU_TEST_SETUP_RECORD='C:\record.txt'
+export WINEDEBUG=-all
+
+mkdir -p "$WORK/payload/docs"
+cp "$SETUP_EXE" "$WORK/payload/setup.exe"
+printf 'demo product\r\n' >"$WORK/payload/readme.txt"
+printf 'manual\r\n' >"$WORK/payload/docs/manual.txt"
+
+# make_package NAME SED-SCRIPT [PAYLOAD]: the fixture settings with the
+# extraction folder C:\Install\Demo and setup.exe as the setup, edited by
+# SED-SCRIPT.
+make_package() {
+  sed -e 's/^ExtractPath=.*/ExtractPath=C:\\Install\\Demo/' -e 's/^NoOSCheck=.*/NoOSCheck=1/' \
+    -e 's/^AutoLaunch=.*/AutoLaunch=setup.exe/' -e 's/^AllowChangeTarget=.*/AllowChangeTarget=0/' \
+    -e 's/^CheckAdmin=.*/CheckAdmin=0/' -e 's/^LaunchEXEParams=.*/LaunchEXEParams=\/gui \/exit=0/' -e "$2" \
+    "$FIXTURES/Properties_Tovu.ini" >"$WORK/$1.ini"
+  tovupack build --frame "$TOVU_BUILD_DIR/bin/Fennock.exe" --settings "$WORK/$1.ini" \
+    --entry "$FIXTURES/Defaultx.ulf" --entry "$FIXTURES/750TopImage.PNG" --entry "$FIXTURES/750BottomImage.PNG" \
+    --payload "${3:-$WORK/payload}" --output "$WINEPREFIX/drive_c/$1.exe" >/dev/null
+}
+
+# control_line ID: the visible control ID of the sheet, as listed.
+control_line() { ui list "$TITLE" 2>/dev/null | awk -F'\t' -v id="$1" '$1 == id && $3 == 1' | head -1; }
+visible_text() { control_line "$1" | cut -f6-; }
+has_visible() { [ -n "$(control_line "$1")" ]; }
+no_visible() { [ -z "$(control_line "$1")" ]; }
+is_enabled() { [ "$(control_line "$1" | cut -f4)" = 1 ]; }
+setup_runs() { grep -c '^\[run\]' "$RECORD" 2>/dev/null || echo 0; }
+
+start_case() {
+  rm -rf "$TARGET" "$RECORD"
+  gui_start "C:\\$1.exe"
+}
+
+# ---- the default path -----------------------------------------------------
+make_package default ''
+start_case default
+expect "the wizard opens with the package's name" ui wait-control "$TITLE" 12324 90000 >/dev/null
+expect "Next reads '&Next >'" [ "$(visible_text 12324)" = "&Next >" ]
+expect "Next is enabled" is_enabled 12324
+expect "Cancel reads '&Cancel' and is enabled" [ "$(visible_text 2)" = "&Cancel" ]
+expect "Back is hidden on the welcome page" no_visible 12323
+expect "the welcome text names the package" ui wait-text "$TITLE" 1047 "Demo Library V1.3" 20000
+shot=$(gui_shot wizard-welcome "$TITLE") && expect "the welcome page's picture is not blank" gui_shot_not_blank "$shot"
+gui_key "$TITLE" Return
+expect "Enter extracts and installs: the finish page" \
+  ui wait-text "$TITLE" 1033 "Installation complete: Demo Library V1.3" 120000
+expect "Finish reads 'Finish (&z)'" [ "$(visible_text 12325)" = "Finish (&z)" ]
+expect "Cancel is gone on the finish page" no_visible 2
+shot=$(gui_shot wizard-finish-success "$TITLE") && expect "the finish page's picture is not blank" gui_shot_not_blank "$shot"
+gui_key "$TITLE" Return
+gui_wait_exit 60
+expect "Finish ends the run with exit code 0" [ "$GUI_RC" = 0 ]
+expect "the payload is in the extraction folder" [ -f "$TARGET/readme.txt" ]
+expect "sub-folders of the payload too" [ -f "$TARGET/docs/manual.txt" ]
+expect "the setup ran once" [ "$(setup_runs)" = 1 ]
+expect "the setup got the language's parameters" grep -q '/gui /exit=0' "$RECORD"
+expect_lines_in_order "$XLOG" "Setuptype*Classic" "Extracting the Setup to : C:\\Install\\Demo" \
+  "Return Code for cab extraction : 0" "Launching - " "Return code of - *setup.exe is 0"
+expect "no level-0 line" not_in_file "$XLOG" "|ERROR     |"
+
+# ---- cancel on the welcome page ---------------------------------------------
+start_case default
+ui wait-control "$TITLE" 12324 90000 >/dev/null
+gui_key "$TITLE" Escape
+expect "Esc asks whether to cancel" ui wait-text "$TITLE" 65535 "Do you really want to cancel?" 30000
+shot=$(gui_shot wizard-cancel-question) || true
+ui msgbox-press "$TITLE" 6 >/dev/null
+expect "Yes shows the cancellation on the finish page" \
+  ui wait-text "$TITLE" 1033 "The extraction of Demo Library V1.3 has been cancelled." 30000
+shot=$(gui_shot wizard-finish-cancelled "$TITLE") && expect "the cancelled finish page is not blank" gui_shot_not_blank "$shot"
+ui click "$TITLE" 12325 >/dev/null
+gui_wait_exit 60
+expect "Finish ends the cancelled run with exit code 0" [ "$GUI_RC" = 0 ]
+expect "the log says who cancelled" grep -q "User canceled the Welcome Dialog" "$XLOG"
+expect "nothing was extracted" [ ! -e "$TARGET" ]
+expect "no setup started" [ "$(setup_runs)" = 0 ]
+
+# ---- Esc answered No: the wizard stays --------------------------------------
+start_case default
+ui wait-control "$TITLE" 12324 90000 >/dev/null
+gui_key "$TITLE" Escape
+ui wait-text "$TITLE" 65535 "Do you really want to cancel?" 30000 >/dev/null
+ui msgbox-press "$TITLE" 7 >/dev/null
+expect "No keeps the welcome page" ui wait-state "$TITLE" 12324 enabled 20000
+ui click "$TITLE" 12324 >/dev/null
+expect "Next then runs to the finish page" ui wait-text "$TITLE" 1033 "Installation complete" 120000
+ui click "$TITLE" 12325 >/dev/null
+gui_wait_exit 60
+expect "exit code 0 after No and Next" [ "$GUI_RC" = 0 ]
+expect "the setup ran once after No" [ "$(setup_runs)" = 1 ]
+
+# ---- a corrupt cabinet ---------------------------------------------------------
+make_package corrupt ''
+size=$(file_size "$WINEPREFIX/drive_c/corrupt.exe")
+# Bytes in the middle of the cabinet (the container's last entry).
+printf 'XXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXX' | dd of="$WINEPREFIX/drive_c/corrupt.exe" bs=1 seek=$((size - 2000)) conv=notrunc status=none
+start_case corrupt
+ui wait-control "$TITLE" 12324 90000 >/dev/null
+ui click "$TITLE" 12324 >/dev/null
+expect "a damaged cabinet ends on the error text" ui wait-text "$TITLE" 1033 "Please check the log file." 120000
+shot=$(gui_shot wizard-finish-error "$TITLE") && expect "the error finish page is not blank" gui_shot_not_blank "$shot"
+ui click "$TITLE" 12325 >/dev/null
+gui_wait_exit 60
+expect "a failed extraction exits non-zero" [ "$GUI_RC" != 0 ]
+expect "no setup started after the damaged cabinet" [ "$(setup_runs)" = 0 ]
+expect "the log has a level-0 line" grep -q "|ERROR     |" "$XLOG"
+
+# ---- the settings changed after the start ----------------------------------------
+start_case default
+ui wait-control "$TITLE" 12324 90000 >/dev/null
+settings=$(ls -d "$WINEPREFIX"/drive_c/\{*\}/Properties_Tovu.ini 2>/dev/null | head -1)
+if [ -n "$settings" ]; then
+  printf 'x' >>"$settings" 2>/dev/null || true
+  ui click "$TITLE" 12324 >/dev/null
+  expect "changed settings send the user to the finish page" ui wait-control "$TITLE" 12325 30000
+  ui click "$TITLE" 12325 >/dev/null
+  gui_wait_exit 60
+  expect "the log says the settings changed" grep -q "Settings have been corrupted. Please start the package again." "$XLOG"
+  expect "nothing extracted after the change" [ ! -e "$TARGET/readme.txt" ]
+else
+  echo "FAIL: the unpacked settings file was not found"; fail=1
+  gui_stop
+fi
+
+exit $fail
