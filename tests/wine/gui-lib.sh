@@ -5,7 +5,9 @@
 #   gui_display             starts an Xvfb of this scenario's own (display
 #                           :150..:189), exports DISPLAY; GUI_XVFB_PID
 #   gui_start EXE ARGS...   starts EXE under wine in the background, output
-#                           to $GUI_WORK/gui-start.out; GUI_PID
+#                           to $GUI_WORK/gui-start.out; GUI_PID. It and ui
+#                           pass arguments outside ASCII intact also when
+#                           the caller's locale is C (see gui_utf8)
 #   gui_wait_exit [TIMEOUT] waits up to TIMEOUT seconds (default 60) for that
 #                           program; returns and sets GUI_RC to its exit
 #                           code, 124 (and the program killed) on timeout
@@ -51,11 +53,22 @@ gui_ensure_prefix() {
   fi
 }
 
+# Wine turns the Unix arguments into UTF-16 by the locale's character set:
+# under the C locale every byte outside ASCII is lost. A locale of UTF-8 is
+# kept as it is; any other is replaced by C.UTF-8 for the Windows program.
+gui_utf8() {
+  if [ "$(locale charmap 2>/dev/null)" = UTF-8 ]; then
+    "$@"
+  else
+    LC_ALL=C.UTF-8 "$@"
+  fi
+}
+
 gui_start() {
   gui_ensure_prefix
   # Output to a file, never to a pipe: the first wine of a prefix starts
   # the wineserver, which keeps the output it inherited open.
-  "$WINE_BIN" "$@" >"$GUI_WORK/gui-start.out" 2>&1 &
+  gui_utf8 "$WINE_BIN" "$@" >"$GUI_WORK/gui-start.out" 2>&1 &
   GUI_PID=$!
   GUI_RC=""
 }
@@ -84,7 +97,7 @@ gui_wait_exit() {
 ui() {
   gui_ensure_prefix
   local out="$GUI_WORK/ui.out" err="$GUI_WORK/ui.err" rc=0
-  "$WINE_BIN" "$TOVU_BUILD_DIR/bin/ui_driver.exe" "$@" >"$out" 2>"$err" </dev/null || rc=$?
+  gui_utf8 "$WINE_BIN" "$TOVU_BUILD_DIR/bin/ui_driver.exe" "$@" >"$out" 2>"$err" </dev/null || rc=$?
   cat "$out"
   cat "$err" >&2
   return "$rc"

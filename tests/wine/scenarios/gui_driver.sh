@@ -92,6 +92,8 @@ ROWS
 ui windows >"$WORK/windows.txt"
 expect "windows: the dialog with class, enabled flag and title" \
   grep -qxF -- "$(printf '%s\t#32770\t1\t%s' "$DIALOG" "$T")" "$WORK/windows.txt"
+expect "a title outside ASCII is found also from the C locale" env LC_ALL=C GUI_WORK="$WORK" bash -c \
+  'source "$1/wine-lib.sh"; source "$1/gui-lib.sh"; ui wait "$2" 30000' _ "$(dirname "$0")/.." "$T"
 expect "list by hwnd: the same controls" [ "$(ui list "hwnd:$DIALOG")" = "$(cat "$WORK/list.txt")" ]
 
 # Each command, then the line the target records for it.
