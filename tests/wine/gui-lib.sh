@@ -18,13 +18,16 @@
 #   gui_key TITLE KEY...    focuses that window's X window and types each
 #                           KEY (xdotool key names: Return, Escape, Tab,
 #                           space, alt+F4) as real keyboard input
+#   gui_type TITLE TEXT     focuses that window's X window and types TEXT
+#                           into its focused control (ASCII)
 #   gui_shot NAME [TITLE]   picture of the window (of the whole screen
 #                           without TITLE) as $TOVU_BUILD_DIR/wine/artifacts/
 #                           NAME.png; prints the file's path
 #   gui_shot_not_blank FILE [N]  fails unless the picture has at least N
 #                           (default 8) distinct colours
 #   gui_stop                ends the started program if it still runs, the
-#                           scratch prefix's server and the Xvfb
+#                           scratch prefix's server and the Xvfb (and
+#                           removes GUI_WORK when it was not given)
 #
 # Keyboard input under Xvfb, which runs no window manager: xdotool
 # windowactivate needs one, so gui_key gives the X input focus with
@@ -32,7 +35,8 @@
 # synthetic events sent to a window). Wine makes the window that got the X
 # focus its active window and hands the keys to its focused control.
 
-GUI_WORK=${GUI_WORK:-$TOVU_BUILD_DIR/wine/scratch/gui.$$}
+GUI_OWN_WORK=""
+[ -n "${GUI_WORK:-}" ] || { GUI_WORK="$TOVU_BUILD_DIR/wine/scratch/gui.$$"; GUI_OWN_WORK=1; }
 GUI_ARTIFACTS="$TOVU_BUILD_DIR/wine/artifacts"
 GUI_PID=""
 GUI_RC=""
@@ -126,6 +130,13 @@ gui_key() {
   done
 }
 
+gui_type() {
+  local xid
+  xid=$(gui_xid "$1") || { echo "gui_type: no X window for '$1'" >&2; return 1; }
+  xdotool windowfocus --sync "$xid" || { echo "gui_type: could not focus $xid" >&2; return 1; }
+  xdotool type --clearmodifiers --delay 100 -- "$2"
+}
+
 gui_shot() {
   local name=$1 title=${2:-} file="$GUI_ARTIFACTS/$1.png" source xid
   if [ -n "$title" ]; then
@@ -162,4 +173,6 @@ gui_stop() {
   wine_stop
   [ "$GUI_XVFB_PID" != 0 ] && kill "$GUI_XVFB_PID" 2>/dev/null
   GUI_XVFB_PID=0
+  [ -n "$GUI_OWN_WORK" ] && rm -rf "$GUI_WORK"
+  return 0
 }

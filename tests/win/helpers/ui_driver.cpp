@@ -38,6 +38,9 @@
 //   click WINDOW ID [TIMEOUT]        posts BM_CLICK to the first visible
 //                                    control ID that a person could click:
 //                                    it, its parents and its window enabled
+//                                    (a control not of the Button class
+//                                    gets WM_LBUTTONDOWN and WM_LBUTTONUP
+//                                    at its centre)
 //   msgbox-press WINDOW ID [TIMEOUT] the same, only in message boxes
 //                                    (windows with the static text 65535)
 //   settext WINDOW ID TEXT [TIMEOUT] WM_SETTEXT to an enabled, writable
@@ -452,7 +455,16 @@ int CmdClick(const Selector& sel, unsigned id, DWORD timeout, bool message_boxes
   std::wstring why;
   if (!WaitFor(timeout, [&] { return (found = FindUsable(sel, id, message_boxes_only, &why)) != nullptr; }))
     return Fail(why + L" (waited " + std::to_wstring(timeout) + L" ms)");
-  if (!::PostMessageW(found, BM_CLICK, 0, 0)) return Fail(L"BM_CLICK could not be posted");
+  if (IsButtonClass(found)) {
+    if (!::PostMessageW(found, BM_CLICK, 0, 0)) return Fail(L"BM_CLICK could not be posted");
+    return 0;
+  }
+  // Any other control gets the mouse messages of a click at its centre.
+  RECT r{};
+  ::GetClientRect(found, &r);
+  LPARAM at = MAKELPARAM((r.right - r.left) / 2, (r.bottom - r.top) / 2);
+  if (!::PostMessageW(found, WM_LBUTTONDOWN, MK_LBUTTON, at) || !::PostMessageW(found, WM_LBUTTONUP, 0, at))
+    return Fail(L"the mouse messages could not be posted");
   return 0;
 }
 

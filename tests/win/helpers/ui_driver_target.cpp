@@ -2,7 +2,8 @@
 // hidden and a visible one with id 1001; a disabled and an enabled one with
 // id 1002), a single-line edit 1003, a check box 1004, a static text 1005,
 // a button 1006 that asks a yes/no question in a message box with the
-// dialog's title, a multi-line edit 1007, OK and Cancel.
+// dialog's title, a multi-line edit 1007, a static text 1008 that tells
+// its clicks, OK and Cancel.
 //
 // Usage: ui_driver_target.exe RECORD TITLE
 // Appends one UTF-8 line to RECORD for everything it receives, at once:
@@ -11,6 +12,7 @@
 //   click TEXT               button 1001 or 1002 clicked (TEXT tells the twin)
 //   edit TEXT / notes TEXT   EN_CHANGE of 1003 / 1007 (line breaks as \n)
 //   check 0|1                check box 1004 clicked, and its new state
+//   link                     static text 1008 clicked
 //   ok / cancel              IDOK / IDCANCEL (Return / Escape)
 //   msgbox N                 the message box of 1006 answered with N
 //   close                    WM_CLOSE (alt+F4, the system menu's Close)
@@ -78,6 +80,7 @@ INT_PTR CALLBACK DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       else if (id == 1007 && code == EN_CHANGE) Record(L"notes " + TextOf(from));
       else if (id == 1004 && code == BN_CLICKED)
         Record(std::wstring(L"check ") + (::IsDlgButtonChecked(dlg, 1004) == BST_CHECKED ? L"1" : L"0"));
+      else if (id == 1008 && code == STN_CLICKED) Record(L"link");
       else if (id == IDOK) Record(L"ok");
       else if (id == IDCANCEL) Record(L"cancel");
       else if (id == 1006 && code == BN_CLICKED) {

@@ -52,6 +52,8 @@ start_target() {
 # ---- keyboard: real key presses through X ---------------------------------
 start_target
 expect "keyboard: the dialog starts with the focus in the edit" recorded "focus 1003"
+gui_type "$T" "Hi there"
+expect "keyboard: typed text reaches the edit" recorded "edit Hi there"
 # Each key, then the lines the dialog records for it (the record is
 # emptied before each key: the program opens it anew for every line).
 while IFS='|' read -r key lines; do
@@ -107,6 +109,7 @@ settext "$T" 1003 "héllo wörld"|edit héllo wörld
 settext "$T" 1007 $'one\r\ntwo'|notes one\ntwo
 check "$T" 1004 1|check 1
 check "$T" 1004 0|check 0
+click "$T" 1008|link
 ACTIONS
 expect "check of a box that shows the state already: no click" ui check "$T" 1004 0
 expect "wait-text: the edit's text as the program holds it" ui wait-text "$T" 1003 "wörld" 30000
