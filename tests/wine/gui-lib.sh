@@ -29,11 +29,14 @@
 #                           scratch prefix's server and the Xvfb (and
 #                           removes GUI_WORK when it was not given)
 #
-# Keyboard input under Xvfb, which runs no window manager: xdotool
-# windowactivate needs one, so gui_key gives the X input focus with
-# windowfocus and then sends XTEST key events (no --window: Wine ignores
-# synthetic events sent to a window). Wine makes the window that got the X
-# focus its active window and hands the keys to its focused control.
+# Keyboard input under Xvfb, which runs no window manager: the X input
+# focus starts as PointerRoot, so keys go to whatever window lies under the
+# pointer; xdotool windowactivate needs a window manager (_NET_ACTIVE_WINDOW)
+# and fails. gui_key and gui_type therefore give the X focus to the window
+# with windowfocus --sync and send XTEST key events, as a keyboard would;
+# Wine makes that window its active window and hands the keys to its
+# focused control (Return to the default button, Escape to IDCANCEL, Tab
+# to the next control, alt+F4 closes).
 
 GUI_OWN_WORK=""
 [ -n "${GUI_WORK:-}" ] || { GUI_WORK="$TOVU_BUILD_DIR/wine/scratch/gui.$$"; GUI_OWN_WORK=1; }
