@@ -16,7 +16,7 @@ PACKAGES=(
   libssl-dev gcab cabextract
   zlib1g-dev libz-mingw-w64-dev time
   msitools wixl
-  x11-apps x11-utils netpbm
+  x11-apps x11-utils netpbm xdotool
 )
 
 missing=()

@@ -89,8 +89,15 @@ wine_own_display() {
       Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
       XVFB_PID=$!
       export DISPLAY=":$n"
-      for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-      return 0
+      # Another test may have taken the number between the check and the
+      # start: then this server ends at once, and the next number is tried.
+      for _ in $(seq 1 100); do
+        kill -0 "$XVFB_PID" 2>/dev/null || break
+        [ -e "/tmp/.X11-unix/X$n" ] && return 0
+        sleep 0.1
+      done
+      kill "$XVFB_PID" 2>/dev/null
+      XVFB_PID=0
     fi
   done
   return 1
