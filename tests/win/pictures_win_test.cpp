@@ -4,14 +4,13 @@
 // background it is drawn on, and the welcome picture as a PNG resource that
 // GDI+ decodes.
 #include <windows.h>
+#include <ole2.h>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
-
-namespace {
 
 // The flat GDI+ functions the welcome picture goes through, declared here
 // as the frame declares them.
@@ -28,6 +27,8 @@ extern "C" int WINAPI GdipGetImageWidth(void* image, UINT* width);
 extern "C" int WINAPI GdipGetImageHeight(void* image, UINT* height);
 extern "C" int WINAPI GdipBitmapGetPixel(void* bitmap, INT x, INT y, DWORD* argb);
 extern "C" int WINAPI GdipDisposeImage(void* image);
+
+namespace {
 
 constexpr COLORREF kPageGrey = RGB(240, 240, 240);
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
@@ -83,7 +84,7 @@ HMODULE FramePictures::frame_ = nullptr;
 // from another), and the icon drawn over magenta leaves its corners
 // transparent and covers its middle.
 TEST_F(FramePictures, ProgramIconHasTheSmallAndTheBigImage) {
-  HRSRC group = ::FindResourceW(frame_, MAKEINTRESOURCEW(912), MAKEINTRESOURCEW(RT_GROUP_ICON));
+  HRSRC group = ::FindResourceW(frame_, MAKEINTRESOURCEW(912), RT_GROUP_ICON);
   ASSERT_NE(group, nullptr);
   auto* directory = static_cast<BYTE*>(::LockResource(::LoadResource(frame_, group)));
   ASSERT_NE(directory, nullptr);
@@ -91,7 +92,7 @@ TEST_F(FramePictures, ProgramIconHasTheSmallAndTheBigImage) {
     SCOPED_TRACE(size);
     const int image_id = ::LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
     ASSERT_NE(image_id, 0);
-    HRSRC image = ::FindResourceW(frame_, MAKEINTRESOURCEW(image_id), MAKEINTRESOURCEW(RT_ICON));
+    HRSRC image = ::FindResourceW(frame_, MAKEINTRESOURCEW(image_id), RT_ICON);
     ASSERT_NE(image, nullptr);
     const DWORD bytes = ::SizeofResource(frame_, image);
     ASSERT_GE(bytes, sizeof(BITMAPINFOHEADER));
