@@ -53,6 +53,7 @@ void ListBelow(const Text& folder, const Text& prefix, std::vector<std::string>&
 // How the disk gives out once the budget of bytes is used up.
 enum class Runout {
   Fails,       // the write fails with the given system error
+  NoSpace,     // the write fails as the C runtime fails a partial one: ENOSPC, no system error
   StoresLess,  // the write stores what is left of the budget; then nothing, no error
 };
 
@@ -64,12 +65,9 @@ class FillingDecompressor : public CCabDecompressor {
       : CCabDecompressor(services, window, 1), budget_(budget), runout_(runout), systemError_(error) {}
   UINT Write(INT_PTR fd, void* buffer, UINT size) override {
     UINT allowed = static_cast<UINT>(std::min<int64_t>(size, budget_ > 0 ? budget_ : 0));
-    if (allowed == 0) {
-      if (runout_ == Runout::StoresLess) return 0;
-      _doserrno = static_cast<unsigned long>(systemError_);
-      return static_cast<UINT>(-1);
-    }
-    if (allowed < size && runout_ == Runout::Fails) {
+    if (allowed == 0 && runout_ == Runout::StoresLess) return 0;
+    if (allowed < size && runout_ != Runout::StoresLess) {
+      if (runout_ == Runout::NoSpace) errno = ENOSPC;
       _doserrno = static_cast<unsigned long>(systemError_);
       return static_cast<UINT>(-1);
     }
@@ -140,6 +138,7 @@ TEST_F(CabinetFaults, AWriteThatFailsOrStoresLessStopsTheExtractionAndDeletesThe
       {"full inside the second file", 10 + 40000, Runout::Fails, ERROR_DISK_FULL, ERROR_DISK_FULL},
       {"full right after the first file", 10, Runout::Fails, ERROR_HANDLE_DISK_FULL, ERROR_HANDLE_DISK_FULL},
       {"short writes, then nothing", 10 + 50000, Runout::StoresLess, 0, ERROR_DISK_FULL},
+      {"partial write refused by the runtime", 10 + 50000, Runout::NoSpace, 0, ERROR_DISK_FULL},
       {"device fault", 10 + 1, Runout::Fails, ERROR_WRITE_FAULT, ERROR_WRITE_FAULT},
   };
   const Text cab = root + u"WebCab1";

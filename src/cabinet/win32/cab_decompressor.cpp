@@ -41,6 +41,15 @@ bool Exists(const Text& path) { return ::GetFileAttributesW(W(path)) != INVALID_
 
 bool IsDiskFull(uint32_t error) { return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL; }
 
+// Whether the volume of `file` has fewer than `bytes` bytes free for the caller.
+bool VolumeLacks(const Text& file, uint64_t bytes) {
+  Text folder, name;
+  CCabFile::SplitPath(file, folder, name);
+  ULARGE_INTEGER available{};
+  if (folder.empty() || !::GetDiskFreeSpaceExW(W(folder), &available, nullptr, nullptr)) return false;
+  return available.QuadPart < bytes;
+}
+
 void Forget(TextList& list, const Text& path) {
   list.remove_if([&path](const Text& entry) { return EqualsNoCase(entry, path); });
 }
@@ -171,11 +180,18 @@ UINT CCabDecompressor::WriteForLibrary(INT_PTR fd, void* buffer, UINT size) {
   uint32_t error = 0;
   while (done < size) {
     _doserrno = 0;
+    errno = 0;
     ::SetLastError(0);
     UINT n = Write(fd, const_cast<char*>(p + done), size - done);
     if (n == 0 || n > size - done) {
+      // The C runtime fails a write that stored only part of its bytes
+      // with ENOSPC and no system error.
       error = static_cast<uint32_t>(_doserrno);
+      if (error == 0 && errno == ENOSPC) error = ERROR_DISK_FULL;
       if (error == 0) error = ::GetLastError();
+      // Without a reason from the runtime: a volume with less room than
+      // the rest of the write is full.
+      if (error == 0 && fd == lastWrittenFd_ && VolumeLacks(lastWrittenName_, size - done)) error = ERROR_DISK_FULL;
       if (error == 0) error = n == 0 ? ERROR_DISK_FULL : ERROR_WRITE_FAULT;
       break;
     }
