@@ -4,6 +4,7 @@
 #include <set>
 #include <thread>
 
+#include "cabinet/cab_error.h"
 #include "container/extractor.h"
 
 namespace tovu {
@@ -302,7 +303,9 @@ void CExtractedFilesCleanup::DeleteExtractedContents() {
 }
 
 bool CExtractedFilesCleanup::DeleteExtractedContentsIfAborted() {
-  if (g_bAbortExtraction != 1) return false;
+  // An extraction stopped by a write that failed (a full disk) ended as
+  // one the user cancelled: what it left is incomplete.
+  if (g_bAbortExtraction != 1 && init_.GetExtractionResult() != caberr::kWriteFailed) return false;
   DeleteExtractedContents();
   return true;
 }

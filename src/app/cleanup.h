@@ -73,7 +73,8 @@ class CExtractedFilesCleanup {
   void DeleteExtractedContents();
 
   // The abort branch of the Tovu temp folder removal: DeleteExtractedContents
-  // when g_bAbortExtraction is still 1. True when it ran.
+  // when g_bAbortExtraction is still 1, or when the extraction stopped on a
+  // file it could not write (extraction result 1015). True when it ran.
   bool DeleteExtractedContentsIfAborted();
 
   // 1 when every file below the folder is in the exit-files list and every

@@ -80,6 +80,9 @@ class ICabDecompressor : public ICabinetProbe {
   virtual int ExtractCabinet(const Text& cabinetPath, const Text& targetFolder) = 0;
   virtual int GetErrorCode() const = 0;
   virtual uint32_t GetLastOpenError() const = 0;
+  // The system error of the write that stopped the extraction (error 1015;
+  // 0 when none).
+  virtual uint32_t GetLastWriteError() const = 0;
   virtual Text GetErrorMessage() const = 0;
   // Multipart mode: the part name pattern ("Name.%03d") by which the
   // successor of each part is named. Empty: single cabinet.

@@ -45,6 +45,7 @@ Text CError::GetErrorText(int code) {
     case 1012: return u"Unicode string cannot be converted to Ansi!";
     case 1013: return u"Fatal error: Out of memory!";
     case 1014: return u"Invalid CAB file: a member name leads outside the target folder";
+    case 1015: return u"Could not write the extracted file";
     default: return u"Unknown error";
   }
 }

@@ -41,6 +41,9 @@ constexpr int kCannotNarrow = 1012;
 constexpr int kOutOfMemory = 1013;
 // A member name that would put a file outside the target folder.
 constexpr int kMemberOutsideTarget = 1014;
+// An extracted file that could not be written whole (a full disk, a write
+// that stored fewer bytes than asked or failed).
+constexpr int kWriteFailed = 1015;
 }  // namespace caberr
 
 class CError {

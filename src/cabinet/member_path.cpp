@@ -41,7 +41,9 @@ Text CCabFile::RemoveTrailingBackslash(TextView path) {
 MemberPlacement PlaceMember(TextView targetFolder, TextView memberName) {
   MemberPlacement p;
   CCabFile::SplitPath(memberName, p.folderPart, p.fileName);
-  p.outputFolder = CCabFile::RemoveTrailingBackslash(targetFolder) + p.folderPart;
+  p.outputFolder = CCabFile::RemoveTrailingBackslash(targetFolder);
+  if (p.folderPart.empty() || p.folderPart.front() != u'\\') p.outputFolder += u'\\';
+  p.outputFolder += p.folderPart;
   p.outputPath = p.outputFolder + p.fileName;
   return p;
 }

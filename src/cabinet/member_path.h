@@ -25,23 +25,22 @@ class CCabFile {
   static Text RemoveTrailingBackslash(TextView path);
 };
 
-// Where one member goes. The folder part of the name (up to and including
-// its last backslash) is put directly behind the target folder without
-// its trailing backslash, so "\Data\a.txt" lands in <target>\Data\ and a
-// name without a leading backslash lands beside the target folder, glued
-// to its name.
+// Where one member goes. The target folder and the folder part of the name
+// (up to and including its last backslash) are joined with exactly one
+// backslash, so "\Data\a.txt" and "Data\a.txt" both land in
+// <target>\Data\, and "\a.txt" and "a.txt" in <target>\. Cabinets of
+// other writers store their names without the leading backslash.
 struct MemberPlacement {
-  Text folderPart;    // "\Data\" (empty when the name has no backslash)
+  Text folderPart;    // "\Data\" or "Data\" as stored (empty without a backslash)
   Text fileName;      // "a.txt"
-  Text outputFolder;  // target without its backslash + folder part
+  Text outputFolder;  // target + folder part, one backslash between; ends with one
   Text outputPath;    // output folder + file name
 };
 MemberPlacement PlaceMember(TextView targetFolder, TextView memberName);
 
-// Whether a member name keeps its file below the target folder (or, for a
-// name without a leading backslash, beside it as the placement rule says):
-// false for an empty name or file name, a name with a colon (drive letters,
-// streams, device prefixes), control characters, a leading pair of
+// Whether a member name keeps its file below the target folder: false for
+// an empty name or file name, a name with a colon (drive letters, streams,
+// device prefixes), control characters, a leading pair of
 // separators (shares, "\\?\" and "\\.\" device paths), a "." or ".."
 // component or one made of dots and blanks only, and a component that is a
 // device name (CON, NUL, COM1, ... with or without extension). Slashes

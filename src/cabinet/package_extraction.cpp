@@ -174,6 +174,7 @@ void RunExtractPackage(PackageExtractionEnv& env) {
   int code = 0;
   Text errorText;
   uint32_t openError = 0;
+  uint32_t writeError = 0;
   {
     std::unique_ptr<ICabDecompressor> cab = env.makeDecompressor(env.window, init.GetOverwriteAllFlag());
     cab->SetPartNamePattern(pattern);
@@ -181,6 +182,7 @@ void RunExtractPackage(PackageExtractionEnv& env) {
     errorText = cab->GetErrorMessage();
     code = cab->GetErrorCode();
     openError = cab->GetLastOpenError();
+    writeError = cab->GetLastWriteError();
   }
   out.LogNumber(LOG_INFO, u"Return Code for cab extraction : %d", code);
   init.SetExtractionResult(code);
@@ -192,6 +194,13 @@ void RunExtractPackage(PackageExtractionEnv& env) {
     out.Done();
   } else if (code == caberr::kCabinetNotFound) {
     out.Log(LOG_ERROR, u"%s", GetMessageForCode(env.util, 1, cabinetPath));
+    out.Failed();
+  } else if (code == caberr::kWriteFailed) {
+    // A file of the package could not be written whole: the run failed,
+    // and the clean-up removes what the extraction had written.
+    init.SetRunStatus(code);
+    out.Log(LOG_ERROR, u"%s", errorText + u" : " + TrimRight(GetMessageForCode(env.util, static_cast<int>(writeError),
+                                                                             init.GetCurrentFileName())));
     out.Failed();
   } else if (openError != 0) {
     init.SetExtractionResult(-1);

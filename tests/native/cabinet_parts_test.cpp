@@ -39,6 +39,7 @@ TEST(CabError, TextsByCodeTypeAndDetail) {
       {0, 0, 0, 1013, u"", "Fatal error: Out of memory!"},
       {11, 0, 1, 1014, u"\\..\\evil.txt",
        "Invalid CAB file: a member name leads outside the target folder : \\..\\evil.txt"},
+      {0, 0, 1, 1015, u"C:\\T\\b.bin", "Could not write the extracted file : C:\\T\\b.bin"},
       {12, 0, 1, 0, u"", "Unknown error"},
       {0, 0, 0, 999, u"", "Unknown error"},
   };
@@ -58,18 +59,24 @@ TEST(CabError, TextsByCodeTypeAndDetail) {
   EXPECT_FALSE(e.IsError());
 }
 
-TEST(MemberPlacement, FolderPartGoesBehindTheTargetWithoutASeparator) {
+TEST(MemberPlacement, TargetAndFolderPartJoinedWithOneBackslash) {
   struct Case {
-    Text member, folder, name, path;
+    Text target, member, folder, name, path;
   };
   const Case cases[] = {
-      {u"\\setup.exe", u"C:\\T\\", u"setup.exe", u"C:\\T\\setup.exe"},
-      {u"\\Data\\Sub\\a.dat", u"C:\\T\\Data\\Sub\\", u"a.dat", u"C:\\T\\Data\\Sub\\a.dat"},
-      {u"readme.txt", u"C:\\T", u"readme.txt", u"C:\\Treadme.txt"},  // beside the folder
-      {u"Data\\a.dat", u"C:\\TData\\", u"a.dat", u"C:\\TData\\a.dat"},
+      {u"C:\\T\\", u"\\setup.exe", u"C:\\T\\", u"setup.exe", u"C:\\T\\setup.exe"},
+      {u"C:\\T\\", u"\\Data\\Sub\\a.dat", u"C:\\T\\Data\\Sub\\", u"a.dat", u"C:\\T\\Data\\Sub\\a.dat"},
+      // Names of other cabinet writers, without the leading backslash.
+      {u"C:\\T\\", u"readme.txt", u"C:\\T\\", u"readme.txt", u"C:\\T\\readme.txt"},
+      {u"C:\\T\\", u"Data\\a.dat", u"C:\\T\\Data\\", u"a.dat", u"C:\\T\\Data\\a.dat"},
+      // A target without its trailing backslash, and a drive root.
+      {u"C:\\T", u"Data\\a.dat", u"C:\\T\\Data\\", u"a.dat", u"C:\\T\\Data\\a.dat"},
+      {u"C:\\T", u"\\a.dat", u"C:\\T\\", u"a.dat", u"C:\\T\\a.dat"},
+      {u"D:\\", u"a.dat", u"D:\\", u"a.dat", u"D:\\a.dat"},
+      {u"D:\\", u"\\Sub\\a.dat", u"D:\\Sub\\", u"a.dat", u"D:\\Sub\\a.dat"},
   };
   for (const Case& c : cases) {
-    MemberPlacement p = PlaceMember(u"C:\\T\\", c.member);
+    MemberPlacement p = PlaceMember(c.target, c.member);
     EXPECT_EQ(U8(p.outputFolder), U8(c.folder));
     EXPECT_EQ(U8(p.fileName), U8(c.name));
     EXPECT_EQ(U8(p.outputPath), U8(c.path));

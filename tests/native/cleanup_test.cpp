@@ -371,6 +371,26 @@ TEST_F(Cleanup, AbortRemovesWhatThisExtractionWroteAndCreated) {
   EXPECT_EQ(init.GetPackageFiles().size(), 3u);
 }
 
+// An extraction that stopped on a file it could not write (a full disk) is
+// cleaned up as a cancelled one; other failures leave their files for the
+// exit clean-up.
+TEST_F(Cleanup, FailedWriteCleansUpAsAnAbortOtherFailuresDoNot) {
+  struct Case {
+    int abortFlag, extractionResult;
+    bool ran;
+  };
+  for (const Case& c : {Case{0, 1015, true}, Case{1, 1015, true}, Case{0, 4, false}, Case{0, -1, false},
+                        Case{0, 0, false}}) {
+    Extract(u"C:\\Temp\\Full\\", {"setup.exe", "Data\\a.cab"});
+    init.SetExtractionResult(c.extractionResult);
+    g_bAbortExtraction = c.abortFlag;
+    EXPECT_EQ(cleanup.DeleteExtractedContentsIfAborted(), c.ran) << c.abortFlag << "/" << c.extractionResult;
+    EXPECT_EQ(fake.IsFile(u"C:\\Temp\\Full\\Data\\a.cab"), !c.ran) << c.abortFlag << "/" << c.extractionResult;
+    init.GetWrittenFiles().clear();
+    init.GetCreatedFolders().clear();
+  }
+}
+
 TEST_F(Cleanup, AbortRemovesTheFirstCreatedFolderWithEverythingInIt) {
   Extract(u"C:\\Temp\\New\\Sub\\", {"setup.exe", "Data\\a.cab"});
   ASSERT_EQ(U8(util.GetFirstCreatedFolder()), "C:\\Temp\\New");

@@ -116,14 +116,18 @@ TEST_F(Decompressor, SignatureRuleAndSubFoldersInBothLists) {
   EXPECT_EQ(st.wSecond, 8);
 }
 
-TEST_F(Decompressor, AttributesMaskedAndNamesWithoutBackslashLandBeside) {
+TEST_F(Decompressor, AttributesMaskedAndNamesWithoutBackslashLandInside) {
   CabSpec spec;
-  spec.members = {{"\\ro.txt", "read only", 0x21}, {"\\hidden.txt", "h", 0x22 | 0x40}, {"beside.txt", "b", 0x20}};
+  spec.members = {{"\\ro.txt", "read only", 0x21}, {"\\hidden.txt", "h", 0x22 | 0x40}, {"inside.txt", "b", 0x21}};
   EXPECT_EQ(Extract(Cab(test::WriteCabinet(spec)), 1), 0);
   EXPECT_EQ(::GetFileAttributesW(W(target + u"ro.txt")) & 0x27, 0x21u);
   EXPECT_EQ(::GetFileAttributesW(W(target + u"hidden.txt")) & 0x67, 0x22u);
-  Text beside = target.substr(0, target.size() - 1) + u"beside.txt";
-  EXPECT_EQ(ReadBytes(beside), "b");
+  Text beside = target.substr(0, target.size() - 1) + u"inside.txt";
+  EXPECT_EQ(ReadBytes(beside), "<missing>");
+  EXPECT_EQ(ReadBytes(target + u"inside.txt"), "b");
+  // The close notification's attributes reach the file where it landed.
+  EXPECT_EQ(::GetFileAttributesW(W(target + u"inside.txt")) & 0x27, 0x21u);
+  ::SetFileAttributesW(W(target + u"inside.txt"), FILE_ATTRIBUTE_NORMAL);
   ::SetFileAttributesW(W(target + u"ro.txt"), FILE_ATTRIBUTE_NORMAL);
 }
 

@@ -39,6 +39,21 @@ int g_nextCabinetFlag = 0;
 
 bool Exists(const Text& path) { return ::GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
 
+bool IsDiskFull(uint32_t error) { return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL; }
+
+// Whether the volume of `file` has fewer than `bytes` bytes free for the caller.
+bool VolumeLacks(const Text& file, uint64_t bytes) {
+  Text folder, name;
+  CCabFile::SplitPath(file, folder, name);
+  ULARGE_INTEGER available{};
+  if (folder.empty() || !::GetDiskFreeSpaceExW(W(folder), &available, nullptr, nullptr)) return false;
+  return available.QuadPart < bytes;
+}
+
+void Forget(TextList& list, const Text& path) {
+  list.remove_if([&path](const Text& entry) { return EqualsNoCase(entry, path); });
+}
+
 Text WithoutBackslash(const Text& path) {
   if (path.size() > 1 && path.back() == u'\\') return path.substr(0, path.size() - 1);
   return path;
@@ -152,7 +167,47 @@ UINT DIAMONDAPI CCabDecompressor::CbRead(INT_PTR fd, void* pv, UINT cb) {
   return got;
 }
 UINT DIAMONDAPI CCabDecompressor::CbWrite(INT_PTR fd, void* pv, UINT cb) {
-  return g_current ? g_current->Write(fd, pv, cb) : static_cast<UINT>(-1);
+  return g_current ? g_current->WriteForLibrary(fd, pv, cb) : static_cast<UINT>(-1);
+}
+
+// The library is handed the whole count or -1. A write that stores fewer
+// bytes is continued with the rest; when that stores nothing either (the
+// disk is full) or fails, the extraction stops with the system's error.
+UINT CCabDecompressor::WriteForLibrary(INT_PTR fd, void* buffer, UINT size) {
+  if (writeFailed_) return static_cast<UINT>(-1);
+  const char* p = static_cast<const char*>(buffer);
+  UINT done = 0;
+  uint32_t error = 0;
+  while (done < size) {
+    _doserrno = 0;
+    errno = 0;
+    ::SetLastError(0);
+    UINT n = Write(fd, const_cast<char*>(p + done), size - done);
+    if (n == 0 || n > size - done) {
+      // The C runtime fails a write that stored only part of its bytes
+      // with ENOSPC and no system error.
+      error = static_cast<uint32_t>(_doserrno);
+      if (error == 0 && errno == ENOSPC) error = ERROR_DISK_FULL;
+      if (error == 0) error = ::GetLastError();
+      // Without a reason from the runtime: a volume with less room than
+      // the rest of the write is full.
+      if (error == 0 && fd == lastWrittenFd_ && VolumeLacks(lastWrittenName_, size - done)) error = ERROR_DISK_FULL;
+      if (error == 0) error = n == 0 ? ERROR_DISK_FULL : ERROR_WRITE_FAULT;
+      break;
+    }
+    done += n;
+  }
+  if (done == size) return size;
+  WriteFailed(error, fd == lastWrittenFd_ ? lastWrittenName_ : Text());
+  return static_cast<UINT>(-1);
+}
+
+void CCabDecompressor::WriteFailed(uint32_t systemError, const Text& path, bool isFile) {
+  if (writeFailed_) return;
+  writeFailed_ = true;
+  lastWriteError_ = systemError;
+  if (isFile) failedWriteName_ = path;
+  Refuse(caberr::kWriteFailed, path);
 }
 int DIAMONDAPI CCabDecompressor::CbClose(INT_PTR fd) {
   if (!g_current) return -1;
@@ -297,6 +352,9 @@ int CCabDecompressor::ExtractCabinet(const Text& cabinetPath, const Text& target
     abort_ = 0;
     lastWrittenFd_ = 0;
     lastWrittenName_.clear();
+    writeFailed_ = false;
+    lastWriteError_ = 0;
+    failedWriteName_.clear();
     error_.Clear();
     erf_ = ERF{};
     handles_.clear();
@@ -327,6 +385,9 @@ int CCabDecompressor::ExtractCabinet(const Text& cabinetPath, const Text& target
         if (!error_.IsError()) error_.record.error = 1;
         break;
       }
+      // A library that goes on after a failed write does not make it a
+      // success.
+      if (writeFailed_) break;
       if (nextCabinetName_.empty() || nextCabinetName_ == cabinetName_) break;
       cabinetName_ = nextCabinetName_;
     }
@@ -339,6 +400,15 @@ int CCabDecompressor::ExtractCabinet(const Text& cabinetPath, const Text& target
     Close(lastWrittenFd_);
     lastWrittenFd_ = 0;
     if (abort_ && !lastWrittenName_.empty()) ::DeleteFileW(W(lastWrittenName_));
+  }
+  // The file whose write failed is incomplete: it goes, and leaves the
+  // lists, so that the clean-up does not look for it.
+  if (writeFailed_ && !failedWriteName_.empty()) {
+    ::SetFileAttributesW(W(failedWriteName_), FILE_ATTRIBUTE_NORMAL);
+    if (::DeleteFileW(W(failedWriteName_)) || !Exists(failedWriteName_)) {
+      Forget(services_.init.GetWrittenFiles(), failedWriteName_);
+      Forget(services_.init.GetPackageFiles(), failedWriteName_);
+    }
   }
   return error_.IsError() ? error_.GetErrorCode() : 0;
 }
@@ -359,7 +429,7 @@ void CCabDecompressor::LogWindowNumber(int level, const char16_t* function, cons
 }
 
 INT_PTR CCabDecompressor::FdiCallback(FDINOTIFICATIONTYPE type, PFDINOTIFICATION n) {
-  if (abort_) return -1;
+  if (abort_ || writeFailed_) return -1;
   switch (type) {
     case fdintCABINET_INFO: {
       if (!partPattern_.empty()) RewriteNextCabinet(n);
@@ -402,10 +472,12 @@ void CCabDecompressor::RewriteNextCabinet(PFDINOTIFICATION n) {
 
 bool CCabDecompressor::StaysInTarget(const Text& outputPath) {
   // The member name passed the lexical check; what the file system makes
-  // of the joined path must still begin with the target folder.
-  Text base = FullPath(WithoutBackslash(target_));
+  // of the joined path must still lie inside the target folder (its full
+  // name and a backslash; a name glued to the folder's own is outside).
+  Text base = FullPath(target_);
   Text full = FullPath(outputPath);
   if (base.empty() || full.empty()) return true;
+  if (base.back() != u'\\') base += u'\\';
   return full.size() > base.size() && EqualsNoCase(TextView(full).substr(0, base.size()), base);
 }
 
@@ -439,7 +511,8 @@ INT_PTR CCabDecompressor::OnCopyFile(PFDINOTIFICATION n) {
     return -1;
   }
   if (uint32_t e = CreateFolderTree(WithoutBackslash(place.outputFolder))) {
-    lastOpenError_ = e;
+    if (IsDiskFull(e)) WriteFailed(e, WithoutBackslash(place.outputFolder), false);
+    else lastOpenError_ = e;
     return -1;
   }
 
@@ -468,7 +541,10 @@ INT_PTR CCabDecompressor::OnCopyFile(PFDINOTIFICATION n) {
 INT_PTR CCabDecompressor::OpenOutput(const Text& path, bool truncate) {
   INT_PTR fd = Open(W(path), kWriteFlags | (truncate ? _O_TRUNC : 0), kReadWritePermission);
   if (fd == -1) {
-    lastOpenError_ = static_cast<uint32_t>(_doserrno);
+    const uint32_t e = static_cast<uint32_t>(_doserrno);
+    // A full disk stops the extraction as a failed write does.
+    if (IsDiskFull(e)) WriteFailed(e, path);
+    else lastOpenError_ = e;
     return -1;
   }
   lastWrittenFd_ = fd;
@@ -526,7 +602,7 @@ INT_PTR CCabDecompressor::FileOverwrite(const Text& path, Answer& answer) {
 
 INT_PTR CCabDecompressor::OnCloseFile(PFDINOTIFICATION n) {
   // The time stamp and attributes go to the file the copy notification
-  // opened (a name without a leading backslash lands beside the target).
+  // opened.
   const Text path = lastWrittenName_;
   Close(n->hf);
   if (n->hf == lastWrittenFd_) lastWrittenFd_ = 0;

@@ -4,7 +4,8 @@
 // per-file logging and progress through the progress window, the
 // overwrite question, the lists of written files and created folders,
 // time stamps and attributes, the refusal of member names that lead
-// outside the target folder, and readable error texts (CError).
+// outside the target folder, the stop at a write that fails or stores fewer
+// bytes than asked, and readable error texts (CError).
 #pragma once
 
 #include <atomic>
@@ -78,6 +79,7 @@ class CCabDecompressor : public ICabDecompressor {
   uint32_t HashFile(const Text& path, Text& hash, Text& errorText) override;
   int GetErrorCode() const override { return error_.GetErrorCode(); }
   uint32_t GetLastOpenError() const override { return lastOpenError_; }
+  uint32_t GetLastWriteError() const override { return lastWriteError_; }
   Text GetErrorMessage() const override { return error_.GetErrorMessage(); }
   void SetPartNamePattern(const Text& pattern) override { partPattern_ = pattern; }
   const Text& GetTargetFolder() const { return target_; }
@@ -115,6 +117,12 @@ class CCabDecompressor : public ICabDecompressor {
   static long DIAMONDAPI CbSeek(INT_PTR fd, long distance, int origin);
   static INT_PTR DIAMONDAPI CbNotify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION n);
   INT_PTR OpenForLibrary(const char* file, int flags, int mode);
+  UINT WriteForLibrary(INT_PTR fd, void* buffer, UINT size);
+  // A file of the package could not be written (or, on a full disk, not
+  // created, nor its folder): error 1015 with the system error and the
+  // path; every later notification and write fails, and the file is
+  // deleted when the library stops.
+  void WriteFailed(uint32_t systemError, const Text& path, bool isFile = true);
 
   CabinetServices services_;
   Text target_;
@@ -125,6 +133,9 @@ class CCabDecompressor : public ICabDecompressor {
   Text lastWrittenName_;
   INT_PTR lastWrittenFd_ = 0;
   uint32_t lastOpenError_ = 0;
+  uint32_t lastWriteError_ = 0;
+  Text failedWriteName_;
+  bool writeFailed_ = false;
   std::map<INT_PTR, long> handles_;
   HMODULE module_ = nullptr;
   decltype(&::FDICreate) fdiCreate_ = nullptr;
