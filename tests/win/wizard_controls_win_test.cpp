@@ -406,6 +406,8 @@ TEST_F(Dialogs, FileOverwriteShowsItsTextsAndButtons) {
     LRESULT defId = 0, defIdAfterTab = 0;
     bool picture = false, openAfterEsc = false;
     int yesHover = -1, yesToAllHover = -1;
+    LRESULT labelBrush = 0;
+    int labelBkMode = 0;
   } seen;
   const int ids[5] = {1024, 1027, 1028, 1029, IDCANCEL};
   const INT_PTR result = RunDriven(dialog, [&](HWND h) {
@@ -420,6 +422,13 @@ TEST_F(Dialogs, FileOverwriteShowsItsTextsAndButtons) {
       seen.buttons[i] = RectIn(h, ids[i]);
     }
     seen.picture = HasBitmapPicture(h);
+    // Labels are drawn transparently on the dialog's background.
+    HWND label = ::GetDlgItem(h, 1025);
+    HDC labelDc = ::GetDC(label);
+    seen.labelBrush = ::SendMessageW(h, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(labelDc),
+                                     reinterpret_cast<LPARAM>(label));
+    seen.labelBkMode = ::GetBkMode(labelDc);
+    ::ReleaseDC(label, labelDc);
     seen.focus = FocusOf(h);
     seen.yes = ::GetDlgItem(h, 1024);
     seen.defId = LOWORD(::SendMessageW(h, DM_GETDEFID, 0, 0));
@@ -458,6 +467,8 @@ TEST_F(Dialogs, FileOverwriteShowsItsTextsAndButtons) {
     EXPECT_EQ(seen.buttons[i].bottom - seen.buttons[i].top, 30) << i;
   }
   EXPECT_TRUE(seen.picture) << "the picture control exists without its bitmap";
+  EXPECT_EQ(seen.labelBrush, reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH)));
+  EXPECT_EQ(seen.labelBkMode, TRANSPARENT);
   EXPECT_EQ(seen.focus, seen.yes);
   EXPECT_EQ(seen.defId, 1024);
   EXPECT_EQ(seen.defIdAfterTab, 1027);
