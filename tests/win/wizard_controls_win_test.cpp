@@ -402,8 +402,9 @@ TEST_F(Dialogs, FileOverwriteShowsItsTextsAndButtons) {
   struct Seen {
     std::string caption, head, file, question, captions[5];
     RECT client{}, question_rect{}, buttons[5]{};
-    HWND focus = nullptr, yes = nullptr, secondFocus = nullptr;
-    LRESULT defId = 0, defIdAfterTab = 0;
+    HWND focus = nullptr, yes = nullptr, secondFocus = nullptr, afterArrow = nullptr, no = nullptr;
+    LRESULT defId = 0, defIdAfterTab = 0, defIdAfterArrow = 0;
+    int noHoverAfterArrow = -1;
     bool picture = false, openAfterEsc = false;
     int yesHover = -1, yesToAllHover = -1;
     LRESULT labelBrush = 0;
@@ -439,9 +440,17 @@ TEST_F(Dialogs, FileOverwriteShowsItsTextsAndButtons) {
     seen.defIdAfterTab = LOWORD(::SendMessageW(h, DM_GETDEFID, 0, 0));
     seen.yesHover = CTovuButton::FromHwnd(::GetDlgItem(h, 1024))->GetHoverFlag();
     seen.yesToAllHover = CTovuButton::FromHwnd(::GetDlgItem(h, 1027))->GetHoverFlag();
+    // An arrow key moves on to No, which becomes the default.
+    ::PostMessageW(seen.secondFocus, WM_KEYDOWN, VK_RIGHT, 0);
+    ::PostMessageW(seen.secondFocus, WM_KEYUP, VK_RIGHT, 0);
+    Eventually([&] { return LOWORD(::SendMessageW(h, DM_GETDEFID, 0, 0)) == 1028; });
+    seen.afterArrow = FocusOf(h);
+    seen.no = ::GetDlgItem(h, 1028);
+    seen.defIdAfterArrow = LOWORD(::SendMessageW(h, DM_GETDEFID, 0, 0));
+    seen.noHoverAfterArrow = CTovuButton::FromHwnd(::GetDlgItem(h, 1028))->GetHoverFlag();
     // Esc does nothing; the Close command answers Cancel.
-    ::PostMessageW(seen.secondFocus, WM_KEYDOWN, VK_ESCAPE, 0);
-    ::PostMessageW(seen.secondFocus, WM_KEYUP, VK_ESCAPE, 0);
+    ::PostMessageW(seen.afterArrow, WM_KEYDOWN, VK_ESCAPE, 0);
+    ::PostMessageW(seen.afterArrow, WM_KEYUP, VK_ESCAPE, 0);
     ::Sleep(300);
     seen.openAfterEsc = !dialog.IsEnded() && ::IsWindow(h);
     ::PostMessageW(h, WM_CLOSE, 0, 0);
@@ -474,6 +483,9 @@ TEST_F(Dialogs, FileOverwriteShowsItsTextsAndButtons) {
   EXPECT_EQ(seen.defIdAfterTab, 1027);
   EXPECT_EQ(seen.yesHover, 0);
   EXPECT_EQ(seen.yesToAllHover, 1);
+  EXPECT_EQ(seen.afterArrow, seen.no);
+  EXPECT_EQ(seen.defIdAfterArrow, 1028);
+  EXPECT_EQ(seen.noHoverAfterArrow, 1);
   EXPECT_TRUE(Logged(8, u"Overwrite dialog", u"User Clicked on 'Cancel' button"));
 }
 

@@ -70,9 +70,10 @@ HFONT CreateTextFont() {
 
 void SetItemText(HWND dialog, int id, const Text& text) { ::SetDlgItemTextW(dialog, id, W(text)); }
 
-// The background and label colours of the wizard's windows; true when
-// the message was one of them.
-bool PaintMessage(HWND hwnd, UINT message, WPARAM wParam, INT_PTR& result) {
+// The background and label colours of the wizard's windows, the faces of
+// their owner-drawn buttons and the swallowed help key; true when the
+// message was one of them.
+bool PaintMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
   if (message == WM_ERASEBKGND) {
     RECT client{};
     ::GetClientRect(hwnd, &client);
@@ -85,6 +86,10 @@ bool PaintMessage(HWND hwnd, UINT message, WPARAM wParam, INT_PTR& result) {
   if (message == WM_CTLCOLORSTATIC) {
     ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
     result = reinterpret_cast<INT_PTR>(::GetStockObject(NULL_BRUSH));
+    return true;
+  }
+  if (message == WM_DRAWITEM && CTovuButton::HandleDrawItem(static_cast<LPARAM>(lParam))) {
+    result = TRUE;
     return true;
   }
   if (message == WM_HELP) {
@@ -208,7 +213,7 @@ BOOL CExtractPassword::OnInitDialog() {
 
 INT_PTR CExtractPassword::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
   INT_PTR result = 0;
-  if (message != WM_HELP && PaintMessage(GetHwnd(), message, wParam, result)) {
+  if (message != WM_HELP && PaintMessage(GetHwnd(), message, wParam, lParam, result)) {
     handled = true;
     return result;
   }
@@ -328,7 +333,7 @@ void CFileOverwrite::OnCancel() {
 
 INT_PTR CFileOverwrite::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
   INT_PTR result = 0;
-  if (PaintMessage(GetHwnd(), message, wParam, result)) {
+  if (PaintMessage(GetHwnd(), message, wParam, lParam, result)) {
     handled = true;
     return result;
   }
@@ -349,7 +354,6 @@ INT_PTR CFileOverwrite::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bo
       return 0;
     default: break;
   }
-  (void)lParam;
   return 0;
 }
 
@@ -416,7 +420,7 @@ void CFolderdelete::OnCancel() {
 
 INT_PTR CFolderdelete::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
   INT_PTR result = 0;
-  if (PaintMessage(GetHwnd(), message, wParam, result)) {
+  if (PaintMessage(GetHwnd(), message, wParam, lParam, result)) {
     handled = true;
     return result;
   }
@@ -437,7 +441,6 @@ INT_PTR CFolderdelete::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, boo
       return 0;
     default: break;
   }
-  (void)lParam;
   return 0;
 }
 
