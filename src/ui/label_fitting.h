@@ -31,7 +31,15 @@ enum class FitVariant {
 };
 
 // FitTextToLabel: `text` for a label of width x height pixels.
+// A text of width `w` wider than the label is shortened to a prefix (or
+// suffix) narrower than the budget width x lines - (6 x lines + width of
+// "..."), where lines is height / text height (per variant); a budget
+// below zero keeps the text whole. Cuts never split a surrogate pair.
 Text FitTextToLabel(const Text& text, int width, int height, FitVariant variant, FitMode mode,
                     const MeasureText& measure);
+
+// The text with its first two-character sequence backslash + "n" turned
+// into a line break (the text unchanged when it has none).
+Text BreakAtFirstBackslashN(const Text& text);
 
 }  // namespace tovu

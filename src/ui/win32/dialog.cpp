@@ -64,6 +64,23 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
   bool handled = false;
   const INT_PTR result = self->OnMessage(message, wParam, lParam, handled);
   if (handled) {
+    // These messages take their answer (a brush, an index) as the
+    // procedure's own return value instead of DWLP_MSGRESULT.
+    switch (message) {
+      case WM_CTLCOLORMSGBOX:
+      case WM_CTLCOLOREDIT:
+      case WM_CTLCOLORLISTBOX:
+      case WM_CTLCOLORBTN:
+      case WM_CTLCOLORDLG:
+      case WM_CTLCOLORSCROLLBAR:
+      case WM_CTLCOLORSTATIC:
+      case WM_COMPAREITEM:
+      case WM_VKEYTOITEM:
+      case WM_CHARTOITEM:
+      case WM_QUERYDRAGICON:
+        return result;
+      default: break;
+    }
     ::SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
     return TRUE;
   }

@@ -3,6 +3,12 @@
 // the question whether to delete the contents of a non-empty extraction
 // folder (922). The two questions use owner-drawn buttons and fitted
 // labels; their answers are the OVERWRITE_* results.
+//
+// Each runs with CDialog::DoModal(owner) on the UI thread: the password
+// prompt with the sheet's window as owner (disabled while it runs), the
+// two questions with the window that asks (the extraction page, the
+// folder page) or none. None of them needs anything forwarded from its
+// owner.
 #pragma once
 
 #include <windows.h>
@@ -51,6 +57,8 @@ class CExtractPassword : public CDialog {
   void OnCancel() override;
 
  private:
+  HWND Edit() const;
+
   WizardDialogServices services_;
   Text password_;
 };
@@ -72,6 +80,8 @@ class CFileOverwrite : public CDialog {
   void OnCancel() override;
 
  private:
+  void Answer(int id);
+
   WizardDialogServices services_;
   Text fileName_;
   int result_ = 2;
@@ -96,6 +106,8 @@ class CFolderdelete : public CDialog {
   void OnCancel() override;
 
  private:
+  void Answer(int id);
+
   WizardDialogServices services_;
   Text folder_;
   int result_ = 2;
