@@ -70,7 +70,10 @@ struct FinishText {
 };
 
 // SetFinishText over the whole RunStatus table; `message` gives the text
-// of a message number (the language file's or the built-in one).
+// of a message number (the language file's or the built-in one). The
+// cancellation texts break their line at the first backslash-"n" pair as
+// "\r\n"; the placeholders are replaced in the text of 1033 only (the
+// detail is the package's own finish message, taken as it is).
 FinishText DecideFinishText(const FinishInputs& in, const std::function<Text(int)>& message);
 
 // Whether the finish page shows the "open the extraction location" box.
@@ -154,6 +157,9 @@ struct CancelOutcome {
   Text logLine;               // level 8, empty: none
   bool abortExtraction = false;  // extraction page: stop the worker
   bool launchFinished = false;   // installation page: run OnLaunchSetupFinish now
+  // The finish page is never asked about (ConfirmCancel answers 1000 there
+  // at once); asked anyway, the outcome is result 1000 with RunStatus kept.
+  bool keepsRunStatus = false;
 };
 CancelOutcome CancelConfirmedOn(PageKind page);
 
