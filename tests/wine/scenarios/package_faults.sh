@@ -114,11 +114,14 @@ rm -rf "$WINEPREFIX/drive_c/Install"
 # Every candidate read-only: the package's folder on R: too, and %TEMP%
 # (the last candidate) pointed at R:.
 make_package "$WINEPREFIX/drive_c/Readonly.exe" "$WORK/small" 's/^ExtractPath=.*/ExtractPath=R:\\Demo/'
+user_temp=$("$WINE_BIN" reg query 'HKCU\Environment' /v TEMP 2>/dev/null | tr -d '\r' |
+  awk '$1 == "TEMP" { sub(/^[^R]*REG_[A-Z_]*[ \t]+/, ""); print }')
 "$WINE_BIN" reg add 'HKCU\Environment' /v TEMP /d 'R:\Temp' /f >/dev/null 2>&1
 wineserver -w
 run_package 'C:\Readonly.exe' -unattended '-extractpath=R:\Other'
-"$WINE_BIN" reg add 'HKCU\Environment' /v TEMP /d '%USERPROFILE%\Temp' /t REG_EXPAND_SZ /f >/dev/null 2>&1
+"$WINE_BIN" reg add 'HKCU\Environment' /v TEMP /d "$user_temp" /f >/dev/null 2>&1
 wineserver -w
+expect "the user's TEMP is back ($user_temp)" [ -n "$user_temp" ]
 log_of_refusal=$XLOG
 [ -f "$XLOG" ] || log_of_refusal=$(master_log)
 expect "all read-only: R:\\Other refused" grep -qF '|Please check the permission of the path : R:\Other' "$log_of_refusal" ||
