@@ -239,6 +239,9 @@ int CTovuInitalizer::InitDisplay(int debug, int noConditionCheck, int noOSCheck,
   // 7.
   if (extractionFolder_.empty()) {
     log_.WriteLog(LOG_ERROR, kInitDisplay, u"Valid Extract path could not be found");
+    // Nothing can be extracted: the run ends as a failed one, never with
+    // the exit code of a success.
+    runStatus_ = static_cast<int>(winerr::kPathNotFound);
     return -1;
   }
   return RUNMODE_UNATTENDED;

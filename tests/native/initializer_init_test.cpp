@@ -234,6 +234,7 @@ TEST_F(InitTest, SilentAndUnattendedRunsCheckConditionsAndChooseTheirFolder) {
     Text extraRuntime;
     int result;
     Text line;
+    int runStatus = 0;  // a run that can extract nowhere ends as a failure
   } cases[] = {
       {"conditions met, silent", RUNMODE_SILENT, 1, 0, u"", RUNMODE_UNATTENDED,
        u"8|File Overwriting|Overwriting of the extracted files is enabled in Silent and Unattended mode"},
@@ -241,14 +242,16 @@ TEST_F(InitTest, SilentAndUnattendedRunsCheckConditionsAndChooseTheirFolder) {
       {"conditions not met", RUNMODE_SILENT, 0, 0, u"", -1, u"0|InitDisplay|Condition not satisfied"},
       {"not met but not checked", RUNMODE_SILENT, 0, 1, u"", RUNMODE_UNATTENDED, u""},
       {"every candidate too long", RUNMODE_SILENT, 1, 0, u"ExtractPathMaxLength=3\r\n", -1,
-       u"0|InitDisplay|Valid Extract path could not be found"},
+       u"0|InitDisplay|Valid Extract path could not be found", static_cast<int>(winerr::kPathNotFound)},
   };
   for (const Case& c : cases) {
     Settings(settings + c.extraRuntime);
     conditionsMet = c.met;
     asked = 0;
     log.lines.clear();
+    init.SetRunStatus(0);
     EXPECT_EQ(init.Init(0, c.noConditionCheck, 0, u"", u"", u"", c.mode), c.result) << c.what;
+    EXPECT_EQ(init.GetRunStatus(), c.runStatus) << c.what;
     EXPECT_EQ(asked, c.noConditionCheck ? 0 : 1) << c.what;
     if (!c.line.empty()) {
       EXPECT_TRUE(log.Has(c.line)) << c.what;

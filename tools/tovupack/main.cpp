@@ -60,7 +60,9 @@ constexpr char kUsage[] =
     "        settings file given stays unchanged. --threads sets the number of\n"
     "        compressing threads (default: one per core).\n"
     "list    prints the start offset and each entry's offset, data offset,\n"
-    "        size, type and name.\n"
+    "        size, type and name; on a signed package the list ends at the\n"
+    "        certificate table. Sign a package after building it: build\n"
+    "        clears the certificate-table entry of the frame it copies.\n"
     "\n"
     "Options may also be written --option=VALUE. Exit codes: 0 done, 1 the\n"
     "input or the package is wrong, 2 the command line is wrong.\n";

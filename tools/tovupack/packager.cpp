@@ -356,12 +356,29 @@ std::string ListPackage(IPlatform& platform, const Text& package, Listing& listi
     return U8(package) + ": the start offset " + std::to_string(listing.startOffset) +
            " lies beyond 2 GiB, where the frame cannot read it";
 
+  // A signed package carries its certificate table (the Authenticode
+  // signature) behind the container, where the certificate-table entry of
+  // the header points; the container ends there. Signing tools align the
+  // table to 8 bytes, so up to 7 bytes of padding may lie between.
+  uint64_t end = listing.fileSize;
+  if (pe.securityAddress != 0 && pe.securitySize != 0 && pe.securityAddress >= listing.startOffset &&
+      static_cast<uint64_t>(pe.securityAddress) + pe.securitySize <= listing.fileSize)
+    end = pe.securityAddress;
+  auto certificateNote = [&]() {
+    return "the certificate table of " + std::to_string(pe.securitySize) + " bytes follows at offset " +
+           std::to_string(pe.securityAddress);
+  };
+
   uint64_t at = listing.startOffset;
   for (;;) {
     uint8_t head[kMarkerBytes + 4];
     uint64_t reached = 0;
     uint32_t got = 0;
     listing.endOffset = at;
+    if (end < listing.fileSize && at <= end && end - at < 8) {
+      listing.endNote = certificateNote();
+      break;
+    }
     if (in->Seek(at, &reached) || reached != at) break;
     uint32_t total = 0;
     while (total < sizeof head && !in->Read(head + total, sizeof head - total, &got) && got) total += got;
@@ -372,7 +389,8 @@ std::string ListPackage(IPlatform& platform, const Text& package, Listing& listi
     bool marker = true;
     for (uint32_t i = 0; i < kMarkerBytes / 2 && marker; ++i) marker = Le16(head + 2 * i) == kEntryMarker[i];
     if (!marker) {
-      listing.endNote = std::to_string(listing.fileSize - at) + " bytes that are not an entry follow";
+      listing.endNote = std::to_string(end - at) + " bytes that are not an entry follow";
+      if (end < listing.fileSize) listing.endNote += ", then " + certificateNote();
       break;
     }
     auto damaged = [&](const std::string& why) {
@@ -393,8 +411,10 @@ std::string ListPackage(IPlatform& platform, const Text& package, Listing& listi
     entry.type = Le16(&rest[nameBytes + 4]);
     entry.offset = at;
     entry.dataOffset = at + kMarkerBytes + 4 + nameBytes + 6;
-    if (entry.dataOffset + entry.size > listing.fileSize)
-      return damaged("its " + std::to_string(entry.size) + " bytes of data run past the end of the file");
+    if (entry.dataOffset + entry.size > end)
+      return damaged("its " + std::to_string(entry.size) + " bytes of data run " +
+                     (end < listing.fileSize ? "into the certificate table at offset " + std::to_string(end)
+                                             : std::string("past the end of the file")));
     at = entry.dataOffset + entry.size;
     listing.entries.push_back(std::move(entry));
   }

@@ -21,6 +21,13 @@ extern "C" int WINAPI GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput
 extern "C" void WINAPI GdiplusShutdown(ULONG_PTR token);
 extern "C" int WINAPI GdipLoadImageFromFile(const WCHAR* file, void** image);
 extern "C" int WINAPI GdipDisposeImage(void* image);
+extern "C" int WINAPI GdipGetImageWidth(void* image, UINT* width);
+extern "C" int WINAPI GdipGetImageHeight(void* image, UINT* height);
+extern "C" int WINAPI GdipCreateBitmapFromScan0(INT width, INT height, INT stride, INT format, BYTE* scan0,
+                                                void** bitmap);
+extern "C" int WINAPI GdipGetImageGraphicsContext(void* image, void** graphics);
+extern "C" int WINAPI GdipDrawImageRectI(void* graphics, void* image, INT x, INT y, INT width, INT height);
+extern "C" int WINAPI GdipDeleteGraphics(void* graphics);
 
 namespace tovu {
 
@@ -84,9 +91,31 @@ void Win32AppServices::UnlockFile() {
 }
 
 uintptr_t Win32AppServices::LoadImageFile(const Text& path) {
+  // An image loaded from a file keeps the file open for as long as it
+  // lives; the banner may lie in the Tovu temp folder, which is deleted
+  // while the image is still in use. The picture is drawn into a bitmap of
+  // its own and the file is let go.
   void* image = nullptr;
   if (GdipLoadImageFromFile(W(path), &image) != 0) return 0;
-  return reinterpret_cast<uintptr_t>(image);
+  constexpr INT kPixelFormat32bppARGB = 0x26200A;
+  UINT width = 0, height = 0;
+  void* copy = nullptr;
+  void* graphics = nullptr;
+  bool drawn = GdipGetImageWidth(image, &width) == 0 && GdipGetImageHeight(image, &height) == 0 && width > 0 &&
+               height > 0 &&
+               GdipCreateBitmapFromScan0(static_cast<INT>(width), static_cast<INT>(height), 0, kPixelFormat32bppARGB,
+                                         nullptr, &copy) == 0;
+  if (drawn) {
+    drawn = GdipGetImageGraphicsContext(copy, &graphics) == 0 &&
+            GdipDrawImageRectI(graphics, image, 0, 0, static_cast<INT>(width), static_cast<INT>(height)) == 0;
+    if (graphics != nullptr) GdipDeleteGraphics(graphics);
+  }
+  if (!drawn) {
+    if (copy != nullptr) GdipDisposeImage(copy);
+    return reinterpret_cast<uintptr_t>(image);
+  }
+  GdipDisposeImage(image);
+  return reinterpret_cast<uintptr_t>(copy);
 }
 
 void Win32AppServices::FreeImage(uintptr_t image) {

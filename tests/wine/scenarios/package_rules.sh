@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The package's rules in silent and unattended runs on a Windows 10 prefix:
-# unmet conditions and an extraction-path limit that rejects every
-# candidate end the run with exit code 0 and without an extraction folder;
+# unmet conditions end the run with exit code 0 and without an extraction
+# folder, an extraction-path limit that rejects every candidate ends it
+# without one and with a failure exit code;
 # an unattended run asking for a language the package does not list falls
 # back to English; the [OS] rules give their verdict for the prefix's
 # system.
@@ -29,15 +30,15 @@ make_package() {
     --cabinet "$FIXTURES/WebCab1.cab" --output "$WINEPREFIX/drive_c/$1.exe" >/dev/null
 }
 
-# run_case NAME PACKAGE PATTERN ARGS...: runs C:\PACKAGE.exe, expects exit 0
-# and PATTERN in the extraction log.
+# run_case NAME PACKAGE PATTERN ARGS...: runs C:\PACKAGE.exe, expects exit
+# code $WANT_RC (default 0) and PATTERN in the extraction log.
 run_case() {
   local name=$1 pkg=$2 pattern=$3; shift 3
   rm -rf "$TARGET"
   local rc=0
   timeout 120 bash -c 'source "$0"; wine_run "C:\\$1.exe" "${@:2}"' "$TOVU_SOURCE_DIR/tests/wine/wine-lib.sh" "$pkg" "$@" \
     >/dev/null 2>&1 || rc=$?
-  expect "$name: exit code 0" [ "$rc" = 0 ]
+  expect "$name: exit code ${WANT_RC:-0}" [ "$rc" = "${WANT_RC:-0}" ]
   expect "$name: logs '$pattern'" grep -qF -- "$pattern" "$XLOG"
 }
 
@@ -48,9 +49,10 @@ run_case "unmet conditions" conditions "|InitDisplay                         |Co
 expect "unmet conditions: no extraction folder" [ ! -e "$TARGET" ]
 expect "unmet conditions: nothing extracted" not_in_file "$XLOG" "ExtractPackage"
 
-# Every candidate folder is longer than the package allows.
+# Every candidate folder is longer than the package allows: nothing can be
+# extracted, and the exit code says so (-1 arrives as 255).
 make_package maxlength 's/^ExtractPath=.*/&\nExtractPathMaxLength=5/'
-run_case "path limit" maxlength "|InitDisplay                         |Valid Extract path could not be found" -silent
+WANT_RC=255 run_case "path limit" maxlength "|InitDisplay                         |Valid Extract path could not be found" -silent
 expect "path limit: no extraction folder" [ ! -e "$TARGET" ]
 
 # An unattended run asking for German; the package lists only English.
