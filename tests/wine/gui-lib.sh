@@ -91,6 +91,9 @@ gui_wait_exit() {
     echo "gui_wait_exit: program still running after ${timeout} s, killed" >&2
     kill "$GUI_PID" 2>/dev/null
     wait "$GUI_PID" 2>/dev/null
+    # Killing the starter leaves the Windows process running; a scratch
+    # prefix's server ends it, so that the next case starts afresh.
+    wine_stop
     GUI_PID=""
     GUI_RC=124
     return 124

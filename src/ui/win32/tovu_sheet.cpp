@@ -207,8 +207,10 @@ void CTovuSheet::InitSheet() {
   } else {
     services_.log.WriteLog(LOG_INFO, u"Setuptype", u"Classic");
     const int x = static_cast<int>(static_cast<float>(client.right) * 0.3f);
+    // The label ends inside the window: the text is right-aligned, and a
+    // label reaching past the window's edge would cut the title's end off.
     titleLabel_ = ::CreateWindowExW(WS_EX_RIGHT | WS_EX_TRANSPARENT, L"STATIC", L"", WS_CHILD | WS_VISIBLE, x,
-                                    client.top + 20, client.right - x + 60, 20, hwnd_,
+                                    client.top + 20, client.right - x - 8, 20, hwnd_,
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTitleLabelId)), instance, nullptr);
     titleFont_ = CreateWizardFont(services_.app.GetTitleFont());
     if (titleLabel_ != nullptr) {
@@ -553,6 +555,12 @@ bool CTovuSheet::PreTranslateMessage(MSG& msg) {
   // 4. Enter and Space.
   if (key == VK_RETURN || key == VK_SPACE) {
     const int id = focus != nullptr ? ::GetDlgCtrlID(focus) : 0;
+    // Without a focused window (the sheet was hidden while a setup ran)
+    // Enter still acts on the page's default.
+    if (focus == nullptr && key == VK_RETURN) {
+      ClickDefaultButton(nullptr, 0);
+      return true;
+    }
     if (focus != nullptr && (focusedButton != nullptr || id == ID_WIZBACK || id == ID_WIZNEXT || key == VK_RETURN)) {
       ClickDefaultButton(focus, id);
       return true;
@@ -608,6 +616,13 @@ LRESULT CTovuSheet::OnSheetMessage(UINT message, WPARAM wParam, LPARAM lParam, b
       return 0;
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
+      // The standard buttons are hidden and disabled: a command with their
+      // IDs comes from the dialog manager's Enter on the default button.
+      if (id == ID_WIZBACK || id == ID_WIZNEXT || id == ID_WIZFINISH) {
+        handled = true;
+        if (ready_ && HIWORD(wParam) == BN_CLICKED) OnWizardButton(id);
+        return 0;
+      }
       if (id != ID_CANCEL && id != 5) return 0;
       handled = true;
       if (!ready_) return 0;
@@ -660,7 +675,9 @@ LRESULT CTovuSheet::OnSheetMessage(UINT message, WPARAM wParam, LPARAM lParam, b
 // ---- launch ------------------------------------------------------------
 
 void CTovuSheet::ShowWindow(bool show) {
-  if (hwnd_ != nullptr) ::ShowWindow(hwnd_, show ? SW_SHOW : SW_HIDE);
+  if (hwnd_ == nullptr) return;
+  ::ShowWindow(hwnd_, show ? SW_SHOW : SW_HIDE);
+  if (show) ::SetForegroundWindow(hwnd_);
 }
 
 int CTovuSheet::HandleLaunchSetup() {

@@ -62,7 +62,10 @@ start_case() {
 }
 
 # ---- the default path -----------------------------------------------------
-make_package default ''
+# The setup's 0 is configured as success, so the finish page reports a
+# complete installation (an unconfigured code only says it finished).
+make_package default 's/^\[Tovu\]/[AutoLaunch]\nReturnCode_0=success:{MsgDone}\n\n[Tovu]/;
+  s/^MsgSupportedOS=.*/&\nMsgDone=The demo library is installed./'
 start_case default
 expect "the wizard opens with the package's name" ui wait-control "$TITLE" 12324 90000 >/dev/null
 expect "Next reads '&Next >'" [ "$(visible_text 12324)" = "&Next >" ]
@@ -74,6 +77,7 @@ shot=$(gui_shot wizard-welcome "$TITLE") && expect "the welcome page's picture i
 gui_key "$TITLE" Return
 expect "Enter extracts and installs: the finish page" \
   ui wait-text "$TITLE" 1033 "Installation complete: Demo Library V1.3" 120000
+expect "the configured success text is shown below it" ui wait-text "$TITLE" 1061 "The demo library is installed." 20000
 expect "Finish reads 'Finish (&z)'" [ "$(visible_text 12325)" = "Finish (&z)" ]
 expect "Cancel is gone on the finish page" no_visible 2
 shot=$(gui_shot wizard-finish-success "$TITLE") && expect "the finish page's picture is not blank" gui_shot_not_blank "$shot"
