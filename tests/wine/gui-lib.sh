@@ -136,6 +136,18 @@ gui_key() {
   done
 }
 
+# gui_activate TITLE: a person's click into a corner of the window (2, 2),
+# where the wizard and message boxes have no control. A window that Wine
+# hid and showed again while it held the X focus gets keyboard input again
+# only after such a click (seen with Wine 8 on Xvfb: the keys reached no
+# window of the program although the X focus was on it).
+gui_activate() {
+  local xid
+  xid=$(gui_xid "$1") || { echo "gui_activate: no X window for '$1'" >&2; return 1; }
+  xdotool mousemove --window "$xid" 2 2 click 1 || return 1
+  sleep 0.3
+}
+
 gui_type() {
   local xid
   xid=$(gui_xid "$1") || { echo "gui_type: no X window for '$1'" >&2; return 1; }

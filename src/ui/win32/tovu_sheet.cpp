@@ -517,8 +517,18 @@ int CTovuSheet::CancelPath() {
 
 // ---- keyboard ----------------------------------------------------------
 
+void CTovuSheet::RestoreFocus() {
+  CWizardPage* page = GetActivePage();
+  const PageKind kind = page != nullptr ? page->Kind() : PageKind::Welcome;
+  if (kind == PageKind::Finish) FocusFinishButton();
+  else if (kind == PageKind::Extraction || kind == PageKind::Installation) FocusCancelButton();
+  else FocusNextButton(1);
+}
+
 bool CTovuSheet::PreTranslateMessage(MSG& msg) {
   HWND focus = ::GetFocus();
+  // A focus left on a button that its page hid or disabled counts as none.
+  if (focus != nullptr && (!::IsWindowVisible(focus) || !::IsWindowEnabled(focus))) focus = nullptr;
   CTovuButton* focusedButton = CTovuButton::FromHwnd(focus);
   const WPARAM key = msg.wParam;
   const bool isKeyDown = msg.message == WM_KEYDOWN;
@@ -638,6 +648,18 @@ LRESULT CTovuSheet::OnSheetMessage(UINT message, WPARAM wParam, LPARAM lParam, b
         if (r == 0) SetActivePage(PageKind::Finish);
         else if (r == 1000) EndWizard(IDCANCEL);
         return 0;
+      }
+      return 0;
+    case WM_ACTIVATE:
+      // The dialog manager gives the focus back to the control that had it
+      // when the sheet was last active (hidden while a setup ran); on a page
+      // that hid that control the page's own button takes it.
+      if (LOWORD(wParam) != WA_INACTIVE && ready_) {
+        handled = true;
+        const LRESULT r = ::CallWindowProcW(oldProc_, hwnd_, message, wParam, lParam);
+        HWND focus = ::GetFocus();
+        if (focus == nullptr || !::IsWindowVisible(focus) || !::IsWindowEnabled(focus)) RestoreFocus();
+        return r;
       }
       return 0;
     case WM_CLOSE:

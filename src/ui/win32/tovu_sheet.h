@@ -90,6 +90,8 @@ class CTovuSheet : public ILaunchSheet {
   void FocusNextButton(int setFocus);
   void FocusFinishButton();
   void ClickDefaultButton(HWND focused, int id);
+  // The focus operation of the active page's default button.
+  void RestoreFocus();
 
   bool IsReady() const { return ready_ != 0; }
   CWizardPage* GetStartPage() const { return startPage_; }
