@@ -277,7 +277,8 @@ LoadedProfile Load(IPlatform& platform, const Text& file) {
     previousKeyNameless = m.name.empty();
     profile.sections.back().keys.push_back(ProfileKey{std::move(m.name), m.hasValue, std::move(m.value)});
   }
-  for (size_t i = 0; i < profile.sections.size(); ++i) profile.firstByName.emplace(FoldName(profile.sections[i].name), i);
+  for (size_t i = 0; i < profile.sections.size(); ++i)
+    profile.firstByName.emplace(FoldName(profile.sections[i].name), i);
   return profile;
 }
 

@@ -4,8 +4,9 @@
 // GetPrivateProfileSectionW and GetPrivateProfileSectionNamesW for the
 // same file (checked against the platform under Wine).
 //
-// Every call reads the file afresh through IPlatform::ReadWholeFile; nothing
-// is cached. A file that cannot be read or makes no sense gives the
+// Every call of CProfile reads the file afresh through
+// IPlatform::ReadWholeFile; nothing is cached. CParsedProfile is one such
+// reading kept for the questions of one operation. A file that cannot be read or makes no sense gives the
 // defaults; nothing here throws.
 #pragma once
 

@@ -110,8 +110,8 @@ int main() {
     tovu::CMessageCatalog catalog(fake);
     const auto start = std::chrono::steady_clock::now();
     catalog.LoadLanguageFile(1049, u"C:\\T\\");
-    std::printf("language file of %zu bytes in %d sections: %.4f s, %zu texts\n", bytes.size(), kSections, Seconds(start),
-                catalog.GetMessageMap().size());
+    std::printf("language file of %zu bytes in %d sections: %.4f s, %zu texts, %d file reads\n", bytes.size(),
+                kSections, Seconds(start), catalog.GetMessageMap().size(), fake.wholeFileReads);
   }
   {
     const auto start = std::chrono::steady_clock::now();

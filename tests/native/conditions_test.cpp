@@ -342,7 +342,8 @@ TEST_F(ConditionTest, EachReadingStepReadsTheSettingsOnce) {
     const std::string k = std::to_string(n);
     ini += "Condition" + k + "={File};C:\\f" + k + ";{EXIST};{};{M" + k + "}\r\n";
     lang += "M" + k + "=Text " + k + "\r\n";
-    reg += "Root" + k + "=2\r\nKey" + k + "=SOFTWARE\\K" + k + "\r\nEntry" + k + "=E\r\nProperty" + k + "=P" + k + "\r\n";
+    reg += "Root" + k + "=2\r\nKey" + k + "=SOFTWARE\\K" + k + "\r\nEntry" + k + "=E\r\nProperty" + k + "=P" + k +
+           "\r\n";
   }
   Settings(ini + lang + reg);
   CCondition c = Make();

@@ -163,7 +163,8 @@ TEST_F(ProfileReader, OneReadingAnswersAsAReadingPerCall) {
       EXPECT_EQ(a.items, b.items) << what;
       EXPECT_EQ(a.count, b.count) << what;
       for (const char16_t* key : keys) {
-        EXPECT_EQ(reading.GetString(section, key, u"def  ", size), profile_.GetString(kFile, section, key, u"def  ", size))
+        EXPECT_EQ(reading.GetString(section, key, u"def  ", size),
+                  profile_.GetString(kFile, section, key, u"def  ", size))
             << what << " / " << ToUtf8(key);
       }
     }
