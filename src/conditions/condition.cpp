@@ -37,6 +37,11 @@ Text RegistryText(const std::vector<uint8_t>& data, size_t start, size_t limit, 
   return out;
 }
 
+// A settings value as pkg::ReadText reads it, from a reading already made.
+Text SettingsText(const CParsedProfile& settings, const Text& section, const Text& key) {
+  return settings.GetString(section, key, Text(), pkg::kValueBufferChars);
+}
+
 }  // namespace
 
 // ---- CConditionValidator ----------------------------------------------------------
@@ -47,19 +52,23 @@ void CConditionValidator::GetConditionNames(const Text& settingsFile, std::vecto
   for (Text& n : ConditionNamesOf(expression)) names.push_back(std::move(n));
 }
 
+void CConditionValidator::GetConditionNames(const CParsedProfile& settings, std::vector<Text>& names) {
+  const Text expression = SettingsText(settings, pkg::section::kConditions, kAction1Condition);
+  if (expression.empty()) return;
+  for (Text& n : ConditionNamesOf(expression)) names.push_back(std::move(n));
+}
+
 // ---- CCondition: reading ------------------------------------------------------------
 
 CCondition::CCondition(IPlatform& platform, CLogFile& log, const Text& settingsFile)
-    : platform_(platform), log_(log), profile_(platform), settingsFile_(settingsFile) {}
+    : platform_(platform), log_(log), settingsFile_(settingsFile) {}
 
 void CCondition::ReadConditions(int languageId) {
+  const CParsedProfile settings = ReadSettings();
   std::vector<Text> names;
-  {
-    CConditionValidator validator(platform_);
-    validator.GetConditionNames(settingsFile_, names);
-  }
+  CConditionValidator::GetConditionNames(settings, names);
   for (const Text& name : names) {
-    const Text value = pkg::ReadText(profile_, settingsFile_, pkg::section::kConditions, name);
+    const Text value = SettingsText(settings, pkg::section::kConditions, name);
     if (value.empty()) break;
     log_.WriteLog(LOG_INFO, u"CCondition::ReadConditions", u"%s : %s", name, value);
     CConditionParts c;
@@ -67,41 +76,47 @@ void CCondition::ReadConditions(int languageId) {
     const std::vector<Text> fields = SplitFields(value, u';');
     Text* slots[] = {&c.Type, &c.Path, &c.Operator, &c.Value, &c.MessageKey};
     for (size_t i = 0; i < fields.size() && i < 5; ++i) *slots[i] = fields[i];
-    c.MessageText = GetKeyMessageText(languageId, c.MessageKey);
+    c.MessageText = KeyMessageText(settings, languageId, c.MessageKey);
     conditions_.push_back(std::move(c));
   }
 }
 
 void CCondition::ReadActions() {
-  const Text expression = pkg::ReadText(profile_, settingsFile_, pkg::section::kConditions, kAction1Condition);
+  const CParsedProfile settings = ReadSettings();
+  const Text expression = SettingsText(settings, pkg::section::kConditions, kAction1Condition);
   if (expression.empty()) return;
   CAction a;
   a.Condition = expression;
-  a.Name = pkg::ReadText(profile_, settingsFile_, pkg::section::kConditions, kAction1);
-  a.MessageKey = pkg::ReadText(profile_, settingsFile_, pkg::section::kConditions, kAction1Message);
+  a.Name = SettingsText(settings, pkg::section::kConditions, kAction1);
+  a.MessageKey = SettingsText(settings, pkg::section::kConditions, kAction1Message);
   actions_.push_back(std::move(a));
 }
 
 void CCondition::ReadRegEntries(int is64) {
   const Text section = is64 ? pkg::section::kReadRegEntries64 : pkg::section::kReadRegEntries;
+  const CParsedProfile settings = ReadSettings();
   for (int n = 1;; ++n) {
-    const int root = profile_.GetInt(settingsFile_, section, pkg::NumberedKey(u"Root", n), -1);
+    const int root = settings.GetInt(section, pkg::NumberedKey(u"Root", n), -1);
     if (root == -1) break;
     RegEntryRecord r;
     r.Root = root;
-    r.Key = pkg::ReadText(profile_, settingsFile_, section, pkg::NumberedKey(u"Key", n));
-    r.Entry = pkg::ReadText(profile_, settingsFile_, section, pkg::NumberedKey(u"Entry", n));
-    r.Property = pkg::ReadText(profile_, settingsFile_, section, pkg::NumberedKey(u"Property", n));
+    r.Key = SettingsText(settings, section, pkg::NumberedKey(u"Key", n));
+    r.Entry = SettingsText(settings, section, pkg::NumberedKey(u"Entry", n));
+    r.Property = SettingsText(settings, section, pkg::NumberedKey(u"Property", n));
     r.Is64 = is64 != 0;
     regEntries_.push_back(std::move(r));
   }
 }
 
 Text CCondition::GetKeyMessageText(int languageId, const Text& key) {
+  return KeyMessageText(ReadSettings(), languageId, key);
+}
+
+Text CCondition::KeyMessageText(const CParsedProfile& settings, int languageId, const Text& key) {
   size_t start = 0, end = key.size();
   while (start < end && key[start] == u'{') ++start;
   while (start < end && key[end - 1] == u'}') --end;
-  return pkg::ReadText(profile_, settingsFile_, Decimal(languageId), key.substr(start, end - start));
+  return SettingsText(settings, Decimal(languageId), key.substr(start, end - start));
 }
 
 // ---- CCondition: machine queries ----------------------------------------------------

@@ -6,7 +6,9 @@
 // of the requirements that are not met.
 //
 // A CCondition is made on the stack for one check and discarded after it;
-// every registry and file query is repeated on every check. The whole
+// every registry and file query is repeated on every check. Each reading
+// step (ReadConditions, ReadActions, ReadRegEntries) reads the settings
+// file once. The whole
 // sequence is CheckConditions (conditions/check_conditions.h); the single
 // steps are public for the wizard page and for tests.
 //
@@ -77,6 +79,8 @@ class CConditionValidator {
   // Adds the lower-cased names used by Action1Condition to `names`, in order
   // of appearance; nothing when the expression is empty or missing.
   void GetConditionNames(const Text& settingsFile, std::vector<Text>& names);
+  // The same from a reading of the settings file already made.
+  static void GetConditionNames(const CParsedProfile& settings, std::vector<Text>& names);
 
  private:
   CProfile profile_;
@@ -148,7 +152,6 @@ class CCondition {
  private:
   IPlatform& platform_;
   CLogFile& log_;
-  CProfile profile_;
   Text settingsFile_;
   std::vector<CConditionParts> conditions_;
   std::vector<CAction> actions_;
@@ -156,6 +159,11 @@ class CCondition {
   ConditionResultMap results_;
   ConditionNameList nameList_;    // condition tokens found by the parser
   std::vector<Text> listedKeys_;  // message keys already listed
+
+  // Each reading step reads the settings file once and answers all its
+  // questions from that reading.
+  CParsedProfile ReadSettings() const { return CParsedProfile(platform_, settingsFile_); }
+  static Text KeyMessageText(const CParsedProfile& settings, int languageId, const Text& key);
 };
 
 }  // namespace tovu

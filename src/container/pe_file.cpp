@@ -1,11 +1,20 @@
 #include "container/pe_file.h"
 
+#include <algorithm>
+
 namespace tovu {
 
 namespace {
 
 constexpr uint16_t kRtVersion = 16;
 constexpr uint32_t kMaxResourceEntries = 4096;  // per directory; real files hold a handful
+// Directories read on the way to the version records: the root, and one
+// name and one language directory per RT_VERSION entry in a real file.
+constexpr uint32_t kMaxResourceDirectories = 64;
+// Version records kept (real files hold one per language they ship).
+constexpr size_t kMaxVersionRecords = 256;
+// VS_VERSIONINFO's length is a 16-bit field.
+constexpr uint32_t kMaxVersionRecordSize = 0xFFFF;
 
 bool ReadAt(IFileReader& f, uint64_t offset, void* buffer, uint32_t size) {
   uint64_t reached = 0;
@@ -117,29 +126,62 @@ std::string ReadPeInfo(IFileReader& f, PeInfo& info) {
   uint64_t rsrcOffset = 0;
   if (!RvaToOffset(sections, rsrcRva, 16, &rsrcOffset)) return "";
 
-  // Root: types; then names; then languages.
+  // The three levels of the tree: types, names, languages. Only RT_VERSION
+  // / 1 is followed, each directory at most once (a directory that refers
+  // back to one already read, or a second way to the same one, adds
+  // nothing), and the work stays bounded by the limits above whatever the
+  // entries say.
+  uint32_t directoriesRead = 0;
+  std::vector<uint64_t> visited;
   std::vector<DirEntryRaw> types, names, langs;
-  if (!ReadResourceDir(f, rsrcOffset, types)) return "damaged resource directory";
+  enum class Dir { kRead, kSkipped, kDamaged, kTooMany };
+  auto readDir = [&](uint32_t entryData, std::vector<DirEntryRaw>& out) {
+    uint64_t at = 0;
+    if (!RvaToOffset(sections, rsrcRva + (entryData & 0x7FFFFFFFu), 16, &at)) return Dir::kDamaged;
+    if (std::find(visited.begin(), visited.end(), at) != visited.end()) return Dir::kSkipped;
+    if (++directoriesRead > kMaxResourceDirectories) return Dir::kTooMany;
+    visited.push_back(at);
+    return ReadResourceDir(f, at, out) ? Dir::kRead : Dir::kDamaged;
+  };
+  const std::string tooManyDirectories =
+      "damaged resource directory: more than " + std::to_string(kMaxResourceDirectories) + " version directories";
+  switch (readDir(0, types)) {
+    case Dir::kRead: break;
+    case Dir::kSkipped: return "";
+    case Dir::kDamaged: return "damaged resource directory";
+    case Dir::kTooMany: return tooManyDirectories;
+  }
   for (const auto& t : types) {
     if (t.name != kRtVersion || !(t.data & 0x80000000u)) continue;
-    uint64_t namesAt = 0;
-    if (!RvaToOffset(sections, rsrcRva + (t.data & 0x7FFFFFFFu), 16, &namesAt) || !ReadResourceDir(f, namesAt, names))
-      return "damaged resource directory";
+    switch (readDir(t.data, names)) {
+      case Dir::kRead: break;
+      case Dir::kSkipped: continue;
+      case Dir::kDamaged: return "damaged resource directory";
+      case Dir::kTooMany: return tooManyDirectories;
+    }
     for (const auto& n : names) {
       if (n.name != 1 || !(n.data & 0x80000000u)) continue;
-      uint64_t langsAt = 0;
-      if (!RvaToOffset(sections, rsrcRva + (n.data & 0x7FFFFFFFu), 16, &langsAt) ||
-          !ReadResourceDir(f, langsAt, langs))
-        return "damaged resource directory";
+      switch (readDir(n.data, langs)) {
+        case Dir::kRead: break;
+        case Dir::kSkipped: continue;
+        case Dir::kDamaged: return "damaged resource directory";
+        case Dir::kTooMany: return tooManyDirectories;
+      }
       for (const auto& l : langs) {
-        if (l.data & 0x80000000u) continue;
+        if (l.data & 0x80000000u) continue;  // no fourth level
         uint64_t entryAt = 0;
         uint8_t entry[16];
         if (!RvaToOffset(sections, rsrcRva + l.data, 16, &entryAt) || !ReadAt(f, entryAt, entry, 16)) continue;
+        if (info.versions.size() >= kMaxVersionRecords)
+          return "damaged resource directory: more than " + std::to_string(kMaxVersionRecords) + " version records";
         PeVersionRecord rec;
         rec.language = static_cast<uint16_t>(l.name & 0xFFFF);
         rec.size = Le32(entry + 4);
-        if (!RvaToOffset(sections, Le32(entry), rec.size, &rec.fileOffset)) {
+        // A version record holds a 16-bit length; a larger one, or one
+        // larger than the file, is no record.
+        if (rec.size > kMaxVersionRecordSize || rec.size > fileSize ||
+            !RvaToOffset(sections, Le32(entry), rec.size, &rec.fileOffset)) {
+          rec.fileOffset = 0;
           info.versions.push_back(rec);
           continue;
         }

@@ -34,7 +34,12 @@ struct PeInfo {
 };
 
 // Parses the headers and the version records. Returns "" on success or a
-// short description of the problem ("not a PE file: ...").
+// short description of the problem ("not a PE file: ..."). Whatever the
+// file holds, the work stays bounded: each resource directory is read at
+// most once (a directory reached again adds nothing), more than 64
+// directories on the way or more than 256 version records are a damaged
+// resource directory, and a record of 64 KiB or more, or larger than the
+// file, is kept as not valid.
 std::string ReadPeInfo(IFileReader& file, PeInfo& info);
 
 // The record that GetFileVersionInfoW returns: the language-neutral (0)

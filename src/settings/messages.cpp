@@ -142,9 +142,12 @@ int CMessageCatalog::LoadLanguageFile(int lcid, const Text& folder) {
     const uint32_t attributes = platform_.FileAttributes(file, &error);
     if (attributes == fileattr::kInvalid || (attributes & fileattr::kDirectory)) return LANGFILE_LOADED;
 
+    // One reading of the file for the whole load: every section is
+    // answered from it.
+    const CParsedProfile reading(platform_, file);
     const Text expectedId = Decimal(lcid);
     const std::vector<Text> info =
-        ReadGrowing([&](size_t size) { return profile_.ReadSection(file, kFileInfoSection, size); });
+        ReadGrowing([&](size_t size) { return reading.ReadSection(kFileInfoSection, size); });
     Text key, text;
     for (const Text& line : info) {
       SplitLine(line, key, text);
@@ -157,10 +160,10 @@ int CMessageCatalog::LoadLanguageFile(int lcid, const Text& folder) {
     // the map as it was.
     std::map<int, Text> loaded;
     const std::vector<Text> sections =
-        ReadGrowing([&](size_t size) { return profile_.ReadSectionNames(file, size); });
+        ReadGrowing([&](size_t size) { return reading.ReadSectionNames(size); });
     for (const Text& section : sections) {
       const std::vector<Text> lines =
-          ReadGrowing([&](size_t size) { return profile_.ReadSection(file, section, size); });
+          ReadGrowing([&](size_t size) { return reading.ReadSection(section, size); });
       for (const Text& line : lines) {
         SplitLine(line, key, text);
         loaded[MessageNumberFromKey(key)] =

@@ -7,8 +7,10 @@
 // Tovu temp folder: Default<LCID>.ulf (LCID in decimal) with a [FileInfo]
 // section (ID, LangName) and any number of sections of "number=text"
 // lines, and Defaultx.ulf with the radio-button captions under
-// [RADIOBUTTONSTRING]. They are read through CProfile, so every read sees
-// the file as the Windows private-profile functions would.
+// [RADIOBUTTONSTRING]. They are read with the rules of CProfile, so every
+// read sees the file as the Windows private-profile functions would; a load
+// of a language file reads it once (CParsedProfile) and takes every section
+// from that reading.
 //
 // Construction. The application holds one CMessageCatalog for the whole
 // process, made over the platform and a source of built-in texts:

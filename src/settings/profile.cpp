@@ -1,6 +1,7 @@
 #include "settings/profile.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace tovu {
 namespace {
@@ -220,7 +221,23 @@ struct LoadedProfile {
   // The first entry is the nameless section of the lines before the first
   // section line (present whenever the file has content).
   std::vector<ProfileSection> sections;
+  // Each section name, with ASCII letters folded, to the first section of
+  // that name.
+  std::unordered_map<Text, size_t> firstByName;
 };
+
+Text FoldName(TextView t) {
+  Text out(t);
+  for (char16_t& c : out) c = Fold(c);
+  return out;
+}
+
+// The first section whose name equals `name` (case of ASCII letters
+// ignored), or null.
+const ProfileSection* FindSection(const LoadedProfile& profile, TextView name) {
+  const auto it = profile.firstByName.find(FoldName(name));
+  return it == profile.firstByName.end() ? nullptr : &profile.sections[it->second];
+}
 
 LoadedProfile Load(IPlatform& platform, const Text& file) {
   LoadedProfile profile;
@@ -260,20 +277,19 @@ LoadedProfile Load(IPlatform& platform, const Text& file) {
     previousKeyNameless = m.name.empty();
     profile.sections.back().keys.push_back(ProfileKey{std::move(m.name), m.hasValue, std::move(m.value)});
   }
+  for (size_t i = 0; i < profile.sections.size(); ++i)
+    profile.firstByName.emplace(FoldName(profile.sections[i].name), i);
   return profile;
 }
 
 // The key the string reader finds: in the first section of that name
 // (names trimmed of blanks, case ignored), its first key of that name.
 const ProfileKey* FindKey(const LoadedProfile& profile, const Text& section, const Text& key) {
-  const TextView s = TrimProfile(section);
+  const ProfileSection* sec = FindSection(profile, TrimProfile(section));
+  if (sec == nullptr) return nullptr;
   const TextView k = TrimProfile(key);
-  for (const ProfileSection& sec : profile.sections) {
-    if (!SameName(sec.name, s)) continue;
-    for (const ProfileKey& entry : sec.keys)
-      if (SameName(entry.name, k)) return &entry;
-    return nullptr;
-  }
+  for (const ProfileKey& entry : sec->keys)
+    if (SameName(entry.name, k)) return &entry;
   return nullptr;
 }
 
@@ -349,31 +365,11 @@ void AppendUtf16Le(std::vector<uint8_t>& out, TextView t) {
   }
 }
 
-}  // namespace
-
-Text CProfile::GetString(const Text& file, const Text& section, const Text& key, const Text& defaultValue,
-                         size_t bufferChars) {
-  try {
-    if (bufferChars == 0) return Text();
-    // Trailing spaces of the default are dropped (a lone first character
-    // stays).
-    Text def = defaultValue;
-    while (def.size() > 1 && def.back() == u' ') def.pop_back();
-    const LoadedProfile profile = Load(platform_, file);
-    if (!profile.opened) return CopyN(def, bufferChars);
-    const ProfileKey* found = FindKey(profile, section, key);
-    return CopyEntry(found && found->hasValue ? TextView(found->value) : TextView(def), bufferChars);
-  } catch (...) {
-    return Text();
-  }
-}
-
-int CProfile::GetInt(const Text& file, const Text& section, const Text& key, int defaultValue) {
-  const Text text = GetString(file, section, key, Text(), 30);
+// The platform's integer reading of a value: leading characters up to
+// blank, one sign, an optional "0x", "0o" or "0b" prefix, digits of that
+// base; the total wraps around at 32 bits.
+int ProfileInt(const Text& text, int defaultValue) {
   if (text.empty()) return defaultValue;
-  // The platform's integer reading: leading characters up to blank, one
-  // sign, an optional "0x", "0o" or "0b" prefix, digits of that base; the
-  // total wraps around at 32 bits.
   size_t i = 0;
   while (i < text.size() && text[i] <= u' ') ++i;
   bool minus = false;
@@ -403,53 +399,90 @@ int CProfile::GetInt(const Text& file, const Text& section, const Text& key, int
   return static_cast<int>(total);
 }
 
-ProfileList CProfile::ReadSection(const Text& file, const Text& section, size_t bufferChars) {
+}  // namespace
+
+// ---- one reading ---------------------------------------------------------------
+
+struct CParsedProfile::Parsed {
+  LoadedProfile profile;
+};
+
+CParsedProfile::CParsedProfile(IPlatform& platform, const Text& file) {
+  try {
+    auto parsed = std::make_shared<Parsed>();
+    parsed->profile = Load(platform, file);
+    parsed_ = std::move(parsed);
+  } catch (...) {
+    parsed_.reset();
+  }
+}
+
+Text CParsedProfile::GetString(const Text& section, const Text& key, const Text& defaultValue,
+                               size_t bufferChars) const {
+  try {
+    if (bufferChars == 0 || !parsed_) return Text();
+    // Trailing spaces of the default are dropped (a lone first character
+    // stays).
+    Text def = defaultValue;
+    while (def.size() > 1 && def.back() == u' ') def.pop_back();
+    const LoadedProfile& profile = parsed_->profile;
+    if (!profile.opened) return CopyN(def, bufferChars);
+    const ProfileKey* found = FindKey(profile, section, key);
+    return CopyEntry(found && found->hasValue ? TextView(found->value) : TextView(def), bufferChars);
+  } catch (...) {
+    return Text();
+  }
+}
+
+int CParsedProfile::GetInt(const Text& section, const Text& key, int defaultValue) const {
+  return ProfileInt(GetString(section, key, Text(), 30), defaultValue);
+}
+
+ProfileList CParsedProfile::ReadSection(const Text& section, size_t bufferChars) const {
   ProfileList result;
   try {
-    if (bufferChars < 2) return result;
-    const LoadedProfile profile = Load(platform_, file);
+    if (bufferChars < 2 || !parsed_) return result;
+    const LoadedProfile& profile = parsed_->profile;
     if (!profile.opened) return result;
+    const ProfileSection* sec = FindSection(profile, section);
+    if (sec == nullptr) return result;
     std::vector<char16_t> buffer(bufferChars, 0);
-    for (const ProfileSection& sec : profile.sections) {
-      if (!SameName(sec.name, section)) continue;
-      size_t pos = 0;
-      size_t room = bufferChars;
-      for (const ProfileKey& k : sec.keys) {
-        if (room <= 2) break;
-        if (k.name.empty() && !k.hasValue) continue;          // nothing to show
-        if (!k.name.empty() && k.name[0] == u';') continue;  // comment line
-        size_t n = PutCut(buffer, pos, k.name, room - 1);
+    size_t pos = 0;
+    size_t room = bufferChars;
+    for (const ProfileKey& k : sec->keys) {
+      if (room <= 2) break;
+      if (k.name.empty() && !k.hasValue) continue;          // nothing to show
+      if (!k.name.empty() && k.name[0] == u';') continue;  // comment line
+      size_t n = PutCut(buffer, pos, k.name, room - 1);
+      room -= n + 1;
+      pos += n + 1;
+      if (room < 2) break;
+      if (k.hasValue) {
+        buffer[pos - 1] = u'=';
+        n = PutCut(buffer, pos, k.value, room - 1);
         room -= n + 1;
         pos += n + 1;
-        if (room < 2) break;
-        if (k.hasValue) {
-          buffer[pos - 1] = u'=';
-          n = PutCut(buffer, pos, k.value, room - 1);
-          room -= n + 1;
-          pos += n + 1;
-        }
       }
-      buffer[pos] = 0;
-      if (room <= 1) {
-        if (pos > 0) buffer[pos - 1] = 0;
-        result.count = static_cast<uint32_t>(bufferChars - 2);
-      } else {
-        result.count = static_cast<uint32_t>(bufferChars - room);
-      }
-      result.items = SplitList(buffer, bufferChars);
-      return result;
     }
+    buffer[pos] = 0;
+    if (room <= 1) {
+      if (pos > 0) buffer[pos - 1] = 0;
+      result.count = static_cast<uint32_t>(bufferChars - 2);
+    } else {
+      result.count = static_cast<uint32_t>(bufferChars - room);
+    }
+    result.items = SplitList(buffer, bufferChars);
+    return result;
   } catch (...) {
     return ProfileList();
   }
-  return result;
 }
 
-ProfileList CProfile::ReadSectionNames(const Text& file, size_t bufferChars) {
+ProfileList CParsedProfile::ReadSectionNames(size_t bufferChars) const {
   ProfileList result;
   try {
-    if (bufferChars < 2) return result;
-    const LoadedProfile profile = Load(platform_, file);
+    if (bufferChars < 2 || !parsed_) return result;
+    const LoadedProfile& profile = parsed_->profile;
     if (!profile.opened) return result;
     std::vector<char16_t> buffer(bufferChars, 0);
     size_t room = bufferChars - 1;
@@ -481,6 +514,36 @@ ProfileList CProfile::ReadSectionNames(const Text& file, size_t bufferChars) {
     return ProfileList();
   }
   return result;
+}
+
+std::vector<Text> CParsedProfile::GetSection(const Text& section, size_t bufferChars) const {
+  return ReadSection(section, bufferChars).items;
+}
+
+std::vector<Text> CParsedProfile::GetSectionNames(size_t bufferChars) const {
+  return ReadSectionNames(bufferChars).items;
+}
+
+// ---- a reading per call -------------------------------------------------------------
+
+Text CProfile::GetString(const Text& file, const Text& section, const Text& key, const Text& defaultValue,
+                         size_t bufferChars) {
+  if (bufferChars == 0) return Text();
+  return CParsedProfile(platform_, file).GetString(section, key, defaultValue, bufferChars);
+}
+
+int CProfile::GetInt(const Text& file, const Text& section, const Text& key, int defaultValue) {
+  return ProfileInt(GetString(file, section, key, Text(), 30), defaultValue);
+}
+
+ProfileList CProfile::ReadSection(const Text& file, const Text& section, size_t bufferChars) {
+  if (bufferChars < 2) return ProfileList();
+  return CParsedProfile(platform_, file).ReadSection(section, bufferChars);
+}
+
+ProfileList CProfile::ReadSectionNames(const Text& file, size_t bufferChars) {
+  if (bufferChars < 2) return ProfileList();
+  return CParsedProfile(platform_, file).ReadSectionNames(bufferChars);
 }
 
 std::vector<Text> CProfile::GetSection(const Text& file, const Text& section, size_t bufferChars) {

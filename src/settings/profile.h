@@ -4,12 +4,14 @@
 // GetPrivateProfileSectionW and GetPrivateProfileSectionNamesW for the
 // same file (checked against the platform under Wine).
 //
-// Every call reads the file afresh through IPlatform::ReadWholeFile; nothing
-// is cached. A file that cannot be read or makes no sense gives the
+// Every call of CProfile reads the file afresh through
+// IPlatform::ReadWholeFile; nothing is cached. CParsedProfile is one such
+// reading kept for the questions of one operation. A file that cannot be read or makes no sense gives the
 // defaults; nothing here throws.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -24,6 +26,30 @@ namespace tovu {
 struct ProfileList {
   std::vector<Text> items;
   uint32_t count = 0;
+};
+
+// One reading of a profile file: the file is read and parsed once when the
+// object is made, and every question is answered from that reading with
+// the rules of CProfile (whose every call makes a reading of its own). For
+// a reader that asks many questions of one file within one operation (a
+// language file's sections, the conditions of a package); it is made for
+// that operation and dropped after it, so the next one reads the file
+// afresh.
+class CParsedProfile {
+ public:
+  CParsedProfile(IPlatform& platform, const Text& file);
+
+  Text GetString(const Text& section, const Text& key, const Text& defaultValue, size_t bufferChars = 1024) const;
+  int GetInt(const Text& section, const Text& key, int defaultValue) const;
+  std::vector<Text> GetSection(const Text& section, size_t bufferChars) const;
+  std::vector<Text> GetSectionNames(size_t bufferChars) const;
+  ProfileList ReadSection(const Text& section, size_t bufferChars) const;
+  ProfileList ReadSectionNames(size_t bufferChars) const;
+
+  struct Parsed;
+
+ private:
+  std::shared_ptr<const Parsed> parsed_;  // null: the reading failed part-way
 };
 
 class CProfile {

@@ -1,15 +1,36 @@
 #include "util/format.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 namespace tovu {
+
+namespace {
+
+// A double as an integer of [lo, hi]: truncated toward zero, the ends of
+// the range where it lies beyond them, 0 for NaN. (Converting it directly
+// is undefined where it does not fit.)
+int64_t ClampSigned(double d, int64_t lo, int64_t hi) {
+  if (std::isnan(d)) return 0;
+  if (d <= static_cast<double>(lo)) return lo;
+  if (d >= static_cast<double>(hi)) return hi;  // hi as a double may round up: the test is >=
+  return static_cast<int64_t>(d);
+}
+
+uint64_t ClampUnsigned(double d, uint64_t hi) {
+  if (std::isnan(d) || d <= 0) return 0;
+  if (d >= static_cast<double>(hi)) return hi;
+  return static_cast<uint64_t>(d);
+}
+
+}  // namespace
 
 int64_t FmtArg::AsSigned() const {
   switch (kind_) {
     case Kind::Signed: return i_;
     case Kind::Unsigned: return static_cast<int64_t>(u_);
-    case Kind::Double: return static_cast<int64_t>(d_);
+    case Kind::Double: return ClampSigned(d_, INT64_MIN, INT64_MAX);
     default: return 0;
   }
 }
@@ -18,7 +39,7 @@ uint64_t FmtArg::AsUnsigned() const {
   switch (kind_) {
     case Kind::Signed: return static_cast<uint64_t>(i_);
     case Kind::Unsigned: return u_;
-    case Kind::Double: return static_cast<uint64_t>(d_);
+    case Kind::Double: return ClampUnsigned(d_, UINT64_MAX);
     default: return 0;
   }
 }
@@ -88,9 +109,12 @@ Text FormatInteger(const FmtArg& a, char16_t conv, const ConvSpec& sp) {
   uint64_t mag;
   unsigned base = 10;
   bool upper = false;
+  const bool real = a.kind() == FmtArg::Kind::Double;
   if (conv == u'd' || conv == u'i') {
+    // Integers are cut to 32 bits as the platform's printf reads them; a
+    // double is clamped to the range of the conversion.
     int64_t v = a.AsSigned();
-    if (!sp.wide64) v = static_cast<int32_t>(v);
+    if (!sp.wide64) v = real ? ClampSigned(a.AsDouble(), INT32_MIN, INT32_MAX) : static_cast<int32_t>(v);
     if (v < 0) {
       sign = u"-";
       mag = static_cast<uint64_t>(0) - static_cast<uint64_t>(v);
@@ -101,7 +125,7 @@ Text FormatInteger(const FmtArg& a, char16_t conv, const ConvSpec& sp) {
     }
   } else {
     uint64_t v = a.AsUnsigned();
-    if (!sp.wide64) v = static_cast<uint32_t>(v);
+    if (!sp.wide64) v = real ? ClampUnsigned(a.AsDouble(), UINT32_MAX) : static_cast<uint32_t>(v);
     mag = v;
     if (conv == u'x' || conv == u'X') {
       base = 16;
@@ -111,7 +135,8 @@ Text FormatInteger(const FmtArg& a, char16_t conv, const ConvSpec& sp) {
   Text digits = Digits(mag, base, upper);
   if (sp.precision >= 0) {
     if (sp.precision == 0 && mag == 0) digits.clear();
-    while (static_cast<int>(digits.size()) < sp.precision) digits.insert(digits.begin(), u'0');
+    if (static_cast<int>(digits.size()) < sp.precision)
+      digits.insert(0, static_cast<size_t>(sp.precision) - digits.size(), u'0');
   }
   return sign + digits;
 }

@@ -6,7 +6,12 @@
 // "l" and "h". %d/%i/%u/%x take 32-bit values unless "I64" or "ll" is
 // given, as on Windows. A missing argument formats as nothing; a number
 // given for %s formats as its decimal text; text given for a number
-// formats as 0.
+// formats as 0. A double given for %d/%i/%u/%x/%c is truncated toward zero
+// and clamped to the range of the conversion (NaN gives 0): 1e300 under %d
+// prints 2147483647, under %I64d 9223372036854775807, -5.0 under %u 0.
+// (The C libraries' printf, handed a double for %d, prints bits of its
+// representation; nothing here relies on that.) Widths and precisions are
+// clamped at 100,000.
 #pragma once
 
 #include <cstdint>

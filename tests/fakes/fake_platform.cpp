@@ -203,6 +203,7 @@ std::vector<Text> FakePlatform::ListAll(const Text& root) const {
 }
 
 uint32_t FakePlatform::ReadWholeFile(const Text& path, std::vector<uint8_t>& out) {
+  ++wholeFileReads;
   out.clear();
   Text n = Normalize(path);
   auto it = nodes_.find(Key(n));

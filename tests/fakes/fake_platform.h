@@ -118,6 +118,7 @@ class FakePlatform : public IPlatform {
   // Called after each stream read (tests use it to act between chunks).
   std::function<void(uint32_t got)> onRead;
   int streamReads = 0;
+  int wholeFileReads = 0;  // calls of ReadWholeFile
   int streamWrites = 0;
   int streamFlushes = 0;
   int streamSeeks = 0;

@@ -5,6 +5,7 @@
 // whole check, with the package settings written into the fake file system.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -329,6 +330,47 @@ TEST_F(ConditionTest, ReadConditionsFieldsNumbersAndMessages) {
   EXPECT_EQ(c.GetKeyMessageText(1033, u"{{MsgX}}"), u"X text");
   EXPECT_EQ(c.GetKeyMessageText(1033, u"MsgTool"), u"Tool text");
   EXPECT_EQ(c.GetKeyMessageText(1033, u"{Missing}"), u"");
+}
+
+TEST_F(ConditionTest, EachReadingStepReadsTheSettingsOnce) {
+  // Forty conditions with their message texts and forty registry entries:
+  // one reading of the file per step, not one per value.
+  std::string expr = "Condition1", ini, lang = "[1031]\r\n", reg = "[ReadRegEntries]\r\n";
+  for (int n = 2; n <= 40; ++n) expr += " and Condition" + std::to_string(n);
+  ini = "[Conditions]\r\nAction1=Extract\r\nAction1Message=M\r\nAction1Condition=" + expr + "\r\n";
+  for (int n = 1; n <= 40; ++n) {
+    const std::string k = std::to_string(n);
+    ini += "Condition" + k + "={File};C:\\f" + k + ";{EXIST};{};{M" + k + "}\r\n";
+    lang += "M" + k + "=Text " + k + "\r\n";
+    reg += "Root" + k + "=2\r\nKey" + k + "=SOFTWARE\\K" + k + "\r\nEntry" + k + "=E\r\nProperty" + k + "=P" + k +
+           "\r\n";
+  }
+  Settings(ini + lang + reg);
+  CCondition c = Make();
+  struct Step {
+    const char* what;
+    std::function<void()> run;
+  };
+  const Step steps[] = {
+      {"conditions", [&] { c.ReadConditions(1031); }},
+      {"actions", [&] { c.ReadActions(); }},
+      {"registry entries", [&] { c.ReadRegEntries(0); }},
+      {"64-bit registry entries", [&] { c.ReadRegEntries(1); }},
+  };
+  for (const Step& step : steps) {
+    fake.wholeFileReads = 0;
+    step.run();
+    EXPECT_EQ(fake.wholeFileReads, 1) << step.what;
+  }
+  ASSERT_EQ(c.GetConditions().size(), 40u);
+  EXPECT_EQ(c.GetConditions()[39].Path, u"C:\\f40");
+  EXPECT_EQ(c.GetConditions()[39].MessageText, u"Text 40");
+  EXPECT_EQ(c.GetConditions()[0].MessageText, u"Text 1");
+  ASSERT_EQ(c.GetActions().size(), 1u);
+  EXPECT_EQ(c.GetActions()[0].MessageKey, u"M");
+  ASSERT_EQ(c.GetRegEntries().size(), 40u);
+  EXPECT_EQ(c.GetRegEntries()[39].Key, u"SOFTWARE\\K40");
+  EXPECT_EQ(c.GetRegEntries()[39].Property, u"P40");
 }
 
 TEST_F(ConditionTest, ReadConditionsStopsAtTheFirstMissingName) {

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -279,6 +281,42 @@ TEST_F(LanguageFiles, SectionThatFillsTheBufferExactly) {
   ASSERT_EQ(catalog_.LoadLanguageFile(1043, kTemp), LANGFILE_LOADED);
   EXPECT_EQ(catalog_.GetMessageText(2001), longer);
   EXPECT_EQ(catalog_.GetMessageText(2002), u"end");
+}
+
+TEST_F(LanguageFiles, ALargeFileIsReadOnceForTheWholeLoad) {
+  // About 60 KB in 800 sections of one text each, a section name used twice
+  // (the reader takes the first one's lines both times) and a [FileInfo]
+  // at the end.
+  Text file = u"; many sections\r\n";
+  for (int s = 0; s < 800; ++s) {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "[Section %04d]\r\n%d=Text of message %d in its own section\r\n", s, 5000 + s,
+                  5000 + s);
+    file += Widen(buf);
+  }
+  file += u"[section 0007]\r\n9999=never read: the first section of that name answers\r\n";
+  file += u"[FileInfo]\r\nID=1049\r\nLangName=Russian\r\n";
+  const std::string bytes = Utf16Le(file);
+  ASSERT_GT(bytes.size(), 60000u);
+  fake_.AddFile(kTemp + u"Default1049.ulf", bytes);
+
+  fake_.wholeFileReads = 0;
+  ASSERT_EQ(catalog_.LoadLanguageFile(1049, kTemp), LANGFILE_LOADED);
+  EXPECT_EQ(fake_.wholeFileReads, 1);
+  const std::map<int, Text>& map = catalog_.GetMessageMap();
+  EXPECT_EQ(map.size(), 800u + 1u);  // and number 0 of the [FileInfo] lines
+  for (int n : {5000, 5007, 5400, 5799})
+    EXPECT_EQ(catalog_.GetMessageText(n), u"Text of message " + Widen(std::to_string(n)) + u" in its own section")
+        << n;
+  EXPECT_EQ(map.count(9999), 0u);
+
+  // A refused file costs one reading too.
+  fake_.wholeFileReads = 0;
+  EXPECT_EQ(catalog_.LoadLanguageFile(1050, kTemp), LANGFILE_LOADED);  // no such file: not read at all
+  EXPECT_EQ(fake_.wholeFileReads, 0);
+  fake_.AddFile(kTemp + u"Default1050.ulf", bytes);
+  EXPECT_EQ(catalog_.LoadLanguageFile(1050, kTemp), LANGFILE_WRONG_ID);
+  EXPECT_EQ(fake_.wholeFileReads, 1);
 }
 
 TEST_F(LanguageFiles, KeysReadAsDecimalNumbers) {

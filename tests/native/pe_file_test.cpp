@@ -10,9 +10,16 @@
 #include <string>
 #include <vector>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
 #include "container/extractor.h"
 #include "container/pe_file.h"
 #include "fakes/fake_platform.h"
+#include "tovupack/packager.h"
 
 namespace tovu {
 namespace {
@@ -390,6 +397,161 @@ TEST(PeFileTest, RandomDamageInTheHeadersNeverCrashes) {
     const int chosen = ChooseVersionRecord(info);
     EXPECT_LT(chosen, static_cast<int>(info.versions.size()));
   }
+}
+
+// ---- hostile resource trees -------------------------------------------------
+
+// A packaged image whose resource section has `extra` more bytes behind
+// what it holds; `*spaceRel` is where they start, relative to the section.
+Bytes WithResourceSpace(const PeImage& img, uint32_t extra, uint32_t* spaceRel) {
+  Bytes b = img.bytes;
+  *spaceRel = img.rsrcRawSize;
+  const uint32_t raw = (img.rsrcRawSize + extra + 0x1FF) & ~0x1FFu;
+  b.resize(img.rsrcAt + raw, 0);
+  Put32(b, img.sectionTable + 8, raw);
+  Put32(b, img.sectionTable + 16, raw);
+  Put32(b, img.dirsAt + 20, raw);
+  return b;
+}
+
+// A directory of id entries at `at` (file offset).
+void PutDir(Bytes& b, uint32_t at, const std::vector<std::pair<uint32_t, uint32_t>>& entries) {
+  Put16(b, at + 14, static_cast<uint16_t>(entries.size()));
+  for (size_t i = 0; i < entries.size(); ++i) {
+    Put32(b, at + 16 + 8 * static_cast<uint32_t>(i), entries[i].first);
+    Put32(b, at + 20 + 8 * static_cast<uint32_t>(i), entries[i].second);
+  }
+}
+
+constexpr uint32_t kDirBit = 0x80000000u;
+constexpr uint32_t kManyEntries = 4096;  // the most one directory may hold
+constexpr uint32_t kDirBytes = 16 + 8 * kManyEntries;
+
+// The root moved into the added space, so that its entries can point at it.
+void MoveRoot(Bytes& b, const PeImage& img, uint32_t rootRel) { Put32(b, img.dirsAt + 16, kRsrcRva + rootRel); }
+
+// A root of 4,096 entries, half RT_VERSION and half name 1, each pointing
+// back at the root itself: followed blindly, four million directories.
+Bytes SelfReferencingRoot() {
+  const PeImage img = BuildPe(kPackaged);
+  uint32_t rootRel = 0;
+  Bytes b = WithResourceSpace(img, kDirBytes, &rootRel);
+  std::vector<std::pair<uint32_t, uint32_t>> entries;
+  for (uint32_t i = 0; i < kManyEntries; ++i) entries.push_back({i % 2 ? 1u : 16u, kDirBit | 0});
+  PutDir(b, img.rsrcAt + rootRel, entries);
+  MoveRoot(b, img, rootRel);
+  return b;
+}
+
+// 4,096 RT_VERSION entries leading to one name directory of 4,096 name-1
+// entries leading to one language directory of 4,096 leaves on the real
+// record: followed blindly, 4,096 cubed version records.
+Bytes ManyLeaves() {
+  const PeImage img = BuildPe(kPackaged);
+  uint32_t space = 0;
+  Bytes b = WithResourceSpace(img, 3 * kDirBytes + 16, &space);
+  // Offsets relative to the moved root, which starts the added space; the
+  // leaves share one data entry on the neutral record's block.
+  const uint32_t names = kDirBytes, langs = 2 * kDirBytes, dataEntry = 3 * kDirBytes;
+  Put32(b, img.rsrcAt + space + dataEntry, kRsrcRva + (img.blockAt[1] - img.rsrcAt));
+  Put32(b, img.rsrcAt + space + dataEntry + 4, kBlockSize);
+  std::vector<std::pair<uint32_t, uint32_t>> t, n, l;
+  for (uint32_t i = 0; i < kManyEntries; ++i) {
+    t.push_back({16, kDirBit | names});
+    n.push_back({1, kDirBit | langs});
+    l.push_back({0, dataEntry});
+  }
+  PutDir(b, img.rsrcAt + space, t);
+  PutDir(b, img.rsrcAt + space + names, n);
+  PutDir(b, img.rsrcAt + space + langs, l);
+  MoveRoot(b, img, space);
+  return b;
+}
+
+// 4,096 RT_VERSION entries, each at a directory of its own (empty ones,
+// eight bytes apart).
+Bytes ManyDirectories() {
+  const PeImage img = BuildPe(kPackaged);
+  uint32_t space = 0;
+  Bytes b = WithResourceSpace(img, 2 * kDirBytes, &space);
+  std::vector<std::pair<uint32_t, uint32_t>> t;
+  for (uint32_t i = 0; i < kManyEntries; ++i) t.push_back({16, kDirBit | (kDirBytes + 8 * i)});
+  PutDir(b, img.rsrcAt + space, t);
+  MoveRoot(b, img, space);
+  return b;
+}
+
+TEST(PeFileTest, HostileResourceTreesEndWithBoundedWork) {
+  struct Case {
+    const char* what;
+    Bytes bytes;
+    const char* problem;  // "" : read without complaint
+    size_t versions;
+  };
+  const Case cases[] = {
+      {"self-referencing root", SelfReferencingRoot(), "", 0},
+      {"4,096 ways to one language directory of 4,096 leaves", ManyLeaves(), "more than 256 version records", 256},
+      {"4,096 distinct version directories", ManyDirectories(), "more than 64 version directories", 0},
+  };
+  for (const Case& c : cases) {
+    PeInfo info;
+    MemoryReader reader(c.bytes);
+    const std::string problem = ReadPeInfo(reader, info);
+    if (*c.problem) EXPECT_NE(problem.find(c.problem), std::string::npos) << c.what << ": \"" << problem << "\"";
+    else EXPECT_EQ(problem, "") << c.what;
+    EXPECT_EQ(info.versions.size(), c.versions) << c.what;
+    // Each directory once: a few times the file, never millions of reads.
+    EXPECT_LT(reader.bytesRead, 4 * c.bytes.size()) << c.what;
+    EXPECT_LT(reader.reads, 2000) << c.what;
+
+    FakePlatform fake;
+    fake.AddFile(u"C:\\P\\hostile.exe", c.bytes);
+    EXPECT_EQ(ReadPeFileSubtype(fake, u"C:\\P\\hostile.exe"), 0u) << c.what;
+    uint16_t parts[4] = {9, 9, 9, 9};
+    EXPECT_FALSE(ReadPeFileVersion(fake, u"C:\\P\\hostile.exe", parts)) << c.what;
+    pack::Listing listing;
+    const std::string listed = pack::ListPackage(fake, u"C:\\P\\hostile.exe", listing);
+    EXPECT_NE(listed, "") << c.what;
+    EXPECT_EQ(listing.startOffset, 0u) << c.what;
+  }
+}
+
+TEST(PeFileTest, RecordsTooLargeForAVersionRecordAreNoRecords) {
+  // A data entry inside the section that claims 64 KiB or more: no
+  // VS_VERSIONINFO is that long.
+  const PeImage img = BuildPe(kPackaged);
+  for (uint32_t size : {0xFFFFu, 0x10000u, 0x40000u}) {
+    uint32_t space = 0;
+    Bytes b = WithResourceSpace(img, 0x40000, &space);
+    Put32(b, img.dataEntryAt[1] + 4, size);
+    PeInfo info;
+    ASSERT_EQ(Read(b, info), "") << size;
+    ASSERT_EQ(info.versions.size(), 2u) << size;
+    EXPECT_EQ(info.versions[1].valid, size < 0x10000) << size;
+    EXPECT_EQ(ChooseVersionRecord(info) == 1, size < 0x10000) << size;
+  }
+}
+
+TEST(PeFileTest, TovupackListsASelfReferencingFrameWithAnError) {
+  char tmpl[] = "/tmp/pe_file_test.XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const std::string dir = tmpl, file = dir + "/hostile.exe";
+  const Bytes b = SelfReferencingRoot();
+  FILE* out = std::fopen(file.c_str(), "wb");
+  ASSERT_NE(out, nullptr);
+  ASSERT_EQ(std::fwrite(b.data(), 1, b.size(), out), b.size());
+  std::fclose(out);
+
+  FILE* run = popen(("'" TOVU_TOVUPACK_PATH "' list '" + file + "' 2>&1").c_str(), "r");
+  ASSERT_NE(run, nullptr);
+  std::string text;
+  char buf[256];
+  while (size_t n = std::fread(buf, 1, sizeof buf, run)) text.append(buf, n);
+  const int status = pclose(run);
+  std::system(("rm -rf '" + dir + "'").c_str());
+  ASSERT_TRUE(WIFEXITED(status)) << text;
+  EXPECT_EQ(WEXITSTATUS(status), 1) << text;
+  EXPECT_NE(text.find("has no version record"), std::string::npos) << text;
 }
 
 // ---- checksum ---------------------------------------------------------------

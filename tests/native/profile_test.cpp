@@ -147,6 +147,55 @@ TEST_F(ProfileReader, SectionsAndNamesFollowThePlatformRules) {
   EXPECT_EQ(names5.count, 3u);
 }
 
+TEST_F(ProfileReader, OneReadingAnswersAsAReadingPerCall) {
+  fake_.wholeFileReads = 0;
+  const CParsedProfile reading(fake_, kFile);
+  EXPECT_EQ(fake_.wholeFileReads, 1);
+  const char16_t* sections[] = {u"", u"S", u"s", u" S ", u"Trim Me", u"  trim ME ", u"x]y", u"X]Y", u"nosuch"};
+  const char16_t* keys[] = {u"top",  u"blank",  u" BLANK ", u"quoted", u"single", u"onequote", u"nokey", u"",
+                            u"empty", u"long",  u"dup",     u"hex",    u"neg",    u"wrap",     u"lead",  u"nul",
+                            u"nbsp", u"\u00C4", u"\u00E4",  u"only",   u"t",      u"xy",       u"nosuch"};
+  const size_t sizes[] = {0, 1, 2, 3, 5, 14, 30, 100, 1024, 4000};
+  for (const char16_t* section : sections) {
+    for (const size_t size : sizes) {
+      const std::string what = ToUtf8(section) + " / " + std::to_string(size);
+      const ProfileList a = reading.ReadSection(section, size), b = profile_.ReadSection(kFile, section, size);
+      EXPECT_EQ(a.items, b.items) << what;
+      EXPECT_EQ(a.count, b.count) << what;
+      for (const char16_t* key : keys) {
+        EXPECT_EQ(reading.GetString(section, key, u"def  ", size),
+                  profile_.GetString(kFile, section, key, u"def  ", size))
+            << what << " / " << ToUtf8(key);
+      }
+    }
+    for (const char16_t* key : keys)
+      EXPECT_EQ(reading.GetInt(section, key, -7), profile_.GetInt(kFile, section, key, -7)) << ToUtf8(key);
+  }
+  for (const size_t size : sizes) {
+    const ProfileList a = reading.ReadSectionNames(size), b = profile_.ReadSectionNames(kFile, size);
+    EXPECT_EQ(a.items, b.items) << size;
+    EXPECT_EQ(a.count, b.count) << size;
+  }
+
+  // Missing, unreadable and empty files as well.
+  fake_.AddFolder(u"C:\\t\\folder.ini");
+  fake_.AddFile(u"C:\\t\\empty.ini", std::string());
+  for (const Text file : {u"C:\\t\\missing.ini", u"C:\\t\\folder.ini", u"C:\\t\\empty.ini", u"C:\\nodir\\x.ini"}) {
+    const CParsedProfile other(fake_, file);
+    EXPECT_EQ(other.GetString(u"S", u"k", u"def", 100), profile_.GetString(file, u"S", u"k", u"def", 100))
+        << ToUtf8(file);
+    EXPECT_EQ(other.GetInt(u"S", u"k", 5), profile_.GetInt(file, u"S", u"k", 5)) << ToUtf8(file);
+    EXPECT_EQ(other.ReadSection(u"", 100).count, profile_.ReadSection(file, u"", 100).count) << ToUtf8(file);
+    EXPECT_EQ(other.ReadSectionNames(100).count, profile_.ReadSectionNames(file, 100).count) << ToUtf8(file);
+  }
+
+  // The reading is of the file as it was: a later change is seen only by
+  // a new reading.
+  fake_.AddFile(kFile, Utf16Le(u"[S]\r\nblank=changed\r\n"));
+  EXPECT_EQ(reading.GetString(u"S", u"blank", u""), u"v1");
+  EXPECT_EQ(CParsedProfile(fake_, kFile).GetString(u"S", u"blank", u""), u"changed");
+}
+
 struct EncodingCase {
   const char* what;
   std::string bytes;
