@@ -14,7 +14,10 @@ if(TOVU_SANITIZE OR TOVU_FUZZ)
   if(WIN32)
     message(FATAL_ERROR "TOVU_SANITIZE and TOVU_FUZZ are for the native flavour only")
   endif()
-  set(TOVU_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  # _GLIBCXX_ASSERTIONS: the standard library checks indexes and
+  # preconditions too (operator[] out of range, front() of an empty string).
+  set(TOVU_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
+      -D_GLIBCXX_ASSERTIONS)
   if(TOVU_FUZZ)
     if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
       message(FATAL_ERROR "TOVU_FUZZ needs clang (libFuzzer): -DCMAKE_CXX_COMPILER=clang++")

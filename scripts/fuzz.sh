@@ -39,7 +39,7 @@ for t in "$@"; do
   mapfile -t seeds < <(bash "$ROOT/tests/fuzz/seed-dirs.sh" "$t")
   # Text formats: longer inputs only slow the search down.
   case $t in
-    profile|messages|conditions|tovupack_settings|cmdline) maxlen=(-max_len=8192) ;;
+    profile|messages|conditions|tovupack_settings|cmdline) maxlen=(-max_len=4096) ;;
     *) maxlen=() ;;
   esac
   before=$(ls "$FUZZ/crashes" | grep -c "^$t-" || true)

@@ -17,6 +17,7 @@ PACKAGES=(
   zlib1g-dev libz-mingw-w64-dev time
   msitools wixl
   x11-apps x11-utils netpbm
+  clang libclang-rt-dev
 )
 
 missing=()
