@@ -52,9 +52,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fake.AddFile(ini, fuzz::Bytes(data, size));
   fuzz::NullLog log(fake);
   const int languages[] = {1033, 1031, 0, -1};
+  const int language = languages[fuzz::Mix(data, size) % 4];
   Text keys;
-  const int met = CheckConditions(fake, log, ini, languages[fuzz::Mix(data, size) % 4], &keys);
+  const int met = CheckConditions(fake, log, ini, language, &keys);
   FUZZ_CHECK(met == 0 || met == 1, "CheckConditions returned " + std::to_string(met));
+  FUZZ_CHECK(keys.empty() || keys.back() == u';', "message keys " + fuzz::Show(keys));
+  // Nothing is kept between calls: the same machine gives the same answer.
+  Text again;
+  FUZZ_CHECK(CheckConditions(fake, log, ini, language, &again) == met && again == keys,
+             "a second check answers differently: " + fuzz::Show(again) + " after " + fuzz::Show(keys));
   CheckConditions(fake, log, ini, 1033, nullptr);
   return 0;
 }
