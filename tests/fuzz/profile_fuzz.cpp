@@ -60,6 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const std::vector<Text> names = profile.GetSectionNames(kFile, 1 << 16);
   std::vector<Text> keysOfFirst;
+  struct Seen {
+    Text section, key, value;
+  };
+  std::vector<Seen> seen;  // values read before the write
   for (size_t i = 0; i < names.size() && i < 3; ++i) {
     for (size_t b : buffers) {
       ProfileList lines = profile.ReadSection(kFile, names[i], b);
@@ -74,6 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(v.size() < b, "value of " + fuzz::Show(key) + " overflows a buffer of " + std::to_string(b));
       }
       profile.GetInt(kFile, names[i], key, -7);
+      seen.push_back({names[i], key, profile.GetString(kFile, names[i], key, u"\uFFFF(absent)", 1 << 16)});
       if (i == h % names.size()) keysOfFirst.push_back(key);
     }
   }
@@ -99,6 +104,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Text back = profile.GetString(kFile, *section, *key, u"\uFFFF(absent)", value.size() + 2);
     FUZZ_CHECK(back == value, "[" + fuzz::Show(*section) + "] " + fuzz::Show(*key) + " written as " +
                                   fuzz::Show(value) + " reads back as " + fuzz::Show(back));
+    // Every other key keeps its value.
+    auto same = [](const Text& a, const Text& b) {
+      if (a.size() != b.size()) return false;
+      for (size_t i = 0; i < a.size(); ++i) {
+        char16_t x = a[i], y = b[i];
+        if (x >= u'A' && x <= u'Z') x = static_cast<char16_t>(x + 32);
+        if (y >= u'A' && y <= u'Z') y = static_cast<char16_t>(y + 32);
+        if (x != y) return false;
+      }
+      return true;
+    };
+    for (const Seen& o : seen) {
+      if (same(o.section, *section) && same(o.key, *key)) continue;
+      const Text now = profile.GetString(kFile, o.section, o.key, u"\uFFFF(absent)", 1 << 16);
+      FUZZ_CHECK(now == o.value, "[" + fuzz::Show(o.section) + "] " + fuzz::Show(o.key) + " was " +
+                                     fuzz::Show(o.value) + ", after writing [" + fuzz::Show(*section) + "] " +
+                                     fuzz::Show(*key) + " it is " + fuzz::Show(now));
+    }
     // The other readers still make sense of the rewritten file.
     profile.GetSectionNames(kFile, 1 << 16);
     profile.GetSection(kFile, *section, 1 << 16);
