@@ -18,6 +18,7 @@ PACKAGES=(
   msitools wixl
   x11-apps x11-utils netpbm xdotool
   openssl osslsigncode
+  clang libclang-rt-dev
 )
 
 missing=()

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: native ones directly, Windows ones
-# under wine64 with an X display from Xvfb. Ends with ctest's summary.
+# under wine64 with an X display from Xvfb, the native tests again under
+# the sanitizers (asan.*) and a short run of each fuzz harness
+# (native.fuzz.*). Ends with ctest's summary.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${TOVU_BUILD_ROOT:-$ROOT/build}
