@@ -59,7 +59,12 @@ DWORD WINAPI CountingWorker(LPVOID parameter) {
   auto* slot = static_cast<CWorkerThreadSlot*>(parameter);
   g_workerContext = slot->GetContext();
   ++g_workerStarts;
-  while (::WaitForSingleObject(slot->GetStopEvent(), 2) == WAIT_TIMEOUT) ++g_ticks;
+  // Each tick is a report to the window, as the extraction worker's are:
+  // a worker held by the window stands still at its next one.
+  while (::WaitForSingleObject(slot->GetStopEvent(), 2) == WAIT_TIMEOUT) {
+    CWorkerThreadSlot::WaitWhileHeld();
+    ++g_ticks;
+  }
   return 0;
 }
 
