@@ -9,12 +9,12 @@
 #include "ui/label_fitting.h"
 #include "ui/win32/label_text.h"
 #include "ui/win32/tovu_button.h"
+#include "ui/win32/wizard_support.h"
 
 namespace tovu {
 
 namespace {
 
-constexpr int kIconId = 912;
 constexpr COLORREF kDialogBackground = 0xF0F0F0;
 constexpr int kButtonHeight = 30;
 
@@ -47,16 +47,6 @@ constexpr int kMsgNoToAll = 705;
 constexpr int kMsgFolderExists = 706;
 constexpr int kMsgDeleteContents = 707;
 constexpr int kMsgButtonCancel = 112;
-
-void SetIcons(HWND hwnd) {
-  HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  if (HICON big = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)))
-    ::SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-  if (HICON small = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
-                                                    ::GetSystemMetrics(SM_CXSMICON),
-                                                    ::GetSystemMetrics(SM_CYSMICON), 0)))
-    ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-}
 
 // The wizard's text font: Tahoma, height 15, weight 100.
 HFONT CreateTextFont() {
@@ -200,7 +190,7 @@ HWND CExtractPassword::Edit() const { return GetItem(IDC_PASSWORD_EDIT); }
 
 BOOL CExtractPassword::OnInitDialog() {
   HWND hwnd = GetHwnd();
-  SetIcons(hwnd);
+  SetFrameIcons(hwnd);
   ::SetWindowTextW(hwnd, W(services_.displayName));
   SetItemText(hwnd, IDC_PASSWORD_PROMPT, services_.messages.GetMessageText(kMsgEnterPassword));
   SetItemText(hwnd, IDOK, services_.messages.GetMessageText(kMsgOk));
@@ -273,7 +263,7 @@ CFileOverwrite::~CFileOverwrite() {
 
 BOOL CFileOverwrite::OnInitDialog() {
   HWND hwnd = GetHwnd();
-  SetIcons(hwnd);
+  SetFrameIcons(hwnd);
   ::SetWindowLongPtrW(hwnd, GWL_STYLE, ::GetWindowLongPtrW(hwnd, GWL_STYLE) | WS_SYSMENU);
 
   font_ = CreateTextFont();
@@ -371,7 +361,7 @@ CFolderdelete::~CFolderdelete() {
 
 BOOL CFolderdelete::OnInitDialog() {
   HWND hwnd = GetHwnd();
-  SetIcons(hwnd);
+  SetFrameIcons(hwnd);
   ::SetWindowLongPtrW(hwnd, GWL_STYLE, ::GetWindowLongPtrW(hwnd, GWL_STYLE) | WS_SYSMENU);
 
   font_ = CreateTextFont();

@@ -23,7 +23,6 @@ using namespace wizard;
 
 namespace {
 
-constexpr int kIconId = 912;
 constexpr int kTitleLabelId = 1000;
 constexpr int kHelpButtonId = 9;
 constexpr int kMsgReallyCancel = 113;
@@ -179,12 +178,7 @@ void CTovuSheet::EndWizard(INT_PTR result) {
 void CTovuSheet::InitSheet() {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   // 1. Icons.
-  if (HICON big = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)))
-    ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-  if (HICON small = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
-                                                    ::GetSystemMetrics(SM_CXSMICON),
-                                                    ::GetSystemMetrics(SM_CYSMICON), 0)))
-    ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  SetFrameIcons(hwnd_);
   // 2. Minimize box and system menu.
   ::SetWindowLongPtrW(hwnd_, GWL_STYLE, ::GetWindowLongPtrW(hwnd_, GWL_STYLE) | WS_MINIMIZEBOX | WS_SYSMENU);
   if (HMENU menu = ::GetSystemMenu(hwnd_, FALSE)) ::AppendMenuW(menu, MF_STRING, SC_MINIMIZE, L"Minimize");

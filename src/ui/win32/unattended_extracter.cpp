@@ -9,12 +9,12 @@
 #include "platform/win32/win32_platform.h"
 #include "settings/initializer.h"
 #include "settings/messages.h"
+#include "ui/win32/wizard_support.h"
 
 namespace tovu {
 
 namespace {
 
-constexpr int kIconId = 912;
 constexpr int kMsgReadingPackage = 507;
 constexpr int kMsgExtractingPackage = 508;
 constexpr int kMsgEmptyingFolder = 514;
@@ -60,13 +60,7 @@ void CUnattendedExtracter::SetRange(int low, int high) {
 
 BOOL CUnattendedExtracter::OnInitDialog() {
   HWND hwnd = GetHwnd();
-  HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  if (HICON big = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)))
-    ::SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-  if (HICON small = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
-                                                    ::GetSystemMetrics(SM_CXSMICON),
-                                                    ::GetSystemMetrics(SM_CYSMICON), 0)))
-    ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  SetFrameIcons(hwnd);
 
   // The text font of the wizard: Tahoma, height 15, weight 100.
   LOGFONTW lf{};

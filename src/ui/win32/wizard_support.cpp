@@ -106,6 +106,17 @@ bool PixelOfImageFile(const Text& path, int x, int y, COLORREF& colour) {
   return true;
 }
 
+void SetFrameIcons(HWND window) {
+  constexpr int kIconId = 912;
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  if (HICON big = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)))
+    ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  if (HICON small = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
+                                                    ::GetSystemMetrics(SM_CXSMICON),
+                                                    ::GetSystemMetrics(SM_CYSMICON), 0)))
+    ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+}
+
 HFONT CreateWizardFont(const FontDescription& font) {
   LOGFONTW lf{};
   lf.lfHeight = font.height;

@@ -41,6 +41,9 @@ void DrawImageScaled(HDC dc, ImageHandle image, int x, int y, int width, int hei
 // file cannot be decoded or the pixel lies outside.
 bool PixelOfImageFile(const Text& path, int x, int y, COLORREF& colour);
 
+// The frame's icon (resource 912) as the window's big and small icon.
+void SetFrameIcons(HWND window);
+
 // A font from the application's description (LOGFONT with the other
 // fields zero).
 HFONT CreateWizardFont(const FontDescription& font);
