@@ -58,7 +58,6 @@ HFONT CreateTextFont() {
   return ::CreateFontIndirectW(&lf);
 }
 
-void SetItemText(HWND dialog, int id, const Text& text) { ::SetDlgItemTextW(dialog, id, W(text)); }
 
 // The background and label colours of the wizard's windows, the faces of
 // their owner-drawn buttons and the swallowed help key; true when the
