@@ -40,6 +40,13 @@ int InitialRadio(const std::vector<RadioSlot>& slots, int setupLanguage) {
   return 0;
 }
 
+int LanguageToAdopt(const std::vector<RadioSlot>& slots, int checkedId, int setupLanguage) {
+  for (const RadioSlot& slot : slots) {
+    if (slot.id == checkedId) return slot.installed && slot.lcid != setupLanguage ? slot.lcid : 0;
+  }
+  return 0;
+}
+
 int ChosenLanguage(const std::vector<RadioSlot>& slots, const std::function<bool(int id)>& isChecked) {
   for (int id : kRadioIds) {
     const int lcid = LanguageOfRadio(slots, id);

@@ -35,6 +35,13 @@ std::vector<RadioSlot> MapRadioButtons(const std::vector<Text>& languages, const
 // else the first one whose language is `setupLanguage`; 0 when none is.
 int InitialRadio(const std::vector<RadioSlot>& slots, int setupLanguage);
 
+// The language the page makes the setup language when it checks `checkedId`
+// at its start: the button's own language when that differs from
+// `setupLanguage` and the system has its locale (the only shown button is
+// checked whatever the setup language is, and the run must then follow
+// what the page shows); 0 when nothing changes.
+int LanguageToAdopt(const std::vector<RadioSlot>& slots, int checkedId, int setupLanguage);
+
 // The language a click chooses: that of the first checked button (in the
 // buttons' order) among the shown ones; 0 when none is checked.
 int ChosenLanguage(const std::vector<RadioSlot>& slots, const std::function<bool(int id)>& isChecked);

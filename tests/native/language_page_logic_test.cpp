@@ -77,6 +77,25 @@ TEST(LanguagePageLogic, TheCheckedButtonIsTheSetupLanguagesOrTheOnlyOne) {
   }
 }
 
+TEST(LanguagePageLogic, TheOnlyButtonCheckedAtTheStartBecomesTheSetupLanguageWhenItCanBeChosen) {
+  struct Case {
+    std::initializer_list<const char16_t*> languages;
+    int setupLanguage;
+    int adopted;
+  } cases[] = {
+      {{u"1031"}, 1033, 1031},             // checked although 1033 is the setup language
+      {{u"1037"}, 1033, 0},                // no locale: the button is disabled, nothing changes
+      {{u"1033"}, 1033, 0},                // already the setup language
+      {{u"1033", u"1031"}, 1031, 0},       // the setup language's own button
+  };
+  for (const Case& c : cases) {
+    const std::vector<RadioSlot> slots = MapRadioButtons(Languages(c.languages), Installed);
+    const int checked = InitialRadio(slots, c.setupLanguage);
+    EXPECT_EQ(LanguageToAdopt(slots, checked, c.setupLanguage), c.adopted) << c.setupLanguage;
+  }
+  EXPECT_EQ(LanguageToAdopt(MapRadioButtons(Languages({u"1031"}), Installed), 0, 1033), 0);
+}
+
 TEST(LanguagePageLogic, AClickChoosesTheLanguageOfTheFirstCheckedShownButton) {
   const std::vector<RadioSlot> slots = MapRadioButtons(Languages({u"1033", u"1031", u"abc"}), Installed);
   struct Case {

@@ -72,6 +72,9 @@ void CLanguagePage::SetSelectedUserLang() {
   for (int radio : langpage::kRadioIds) ::CheckDlgButton(GetHwnd(), radio, radio == id ? BST_CHECKED : BST_UNCHECKED);
   s.log.WriteLog(LOG_INFO, u"SetSelectedUserLang",
                  Format(u"Setting the radio button for LanguageID : %d", langpage::LanguageOfRadio(slots_, id)));
+  // A package with one language checks its button even when that is not
+  // the setup language: the run follows the checked button, as after a click.
+  if (langpage::LanguageToAdopt(slots_, id, s.init.GetSetupLanguage()) != 0) OnRadioClicked();
 }
 
 void CLanguagePage::OnRadioClicked() {

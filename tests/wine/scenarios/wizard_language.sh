@@ -147,6 +147,23 @@ gui_wait_exit 60
 expect "exit code 0 with English" [ "$GUI_RC" = 0 ]
 expect "the setup got English's parameters" grep -q '/lang=en' "$RECORD"
 
+# ---- German alone: its button is checked and the run follows it ---------------
+make_package one '1031'
+start_case one
+ui wait-text "$TITLE" 1047 "Demo Library V1.3" 90000 >/dev/null
+ui click "$TITLE" 12324 >/dev/null
+expect "the only language's page is German" ui wait-text "$TITLE" 1013 "Bitte wählen Sie die Setup-Sprache:" 30000
+expect "its button shows German" [ "$(visible_text 1006)" = "&Deutsch" ]
+expect "and is checked" is_checked 1006
+expect "no second button" no_visible 1007
+ui click "$TITLE" 12324 >/dev/null
+expect "Next goes on to the finish page" quiet ui wait-control "$TITLE" 12325 120000
+gui_activate "$TITLE"
+ui click "$TITLE" 12325 >/dev/null
+gui_wait_exit 60
+expect "exit code 0 with German alone" [ "$GUI_RC" = 0 ]
+expect "the setup got German's parameters, as the page showed" grep -q '/lang=de' "$RECORD"
+
 # ---- eleven languages, one without a locale ----------------------------------
 make_package eleven '1033;1031;1119;1036;1037;1065;1079;1093;1100;1108;1125'
 start_case eleven
