@@ -51,7 +51,7 @@ make_package() {
 reg() { "$WINE_BIN" reg "$@" >/dev/null 2>&1 || { echo "FAIL: wine reg $*"; fail=1; }; }
 control_line() { ui list "$TITLE" 2>/dev/null | awk -F'\t' -v id="$1" '$1 == id && $3 == 1' | head -1; }
 visible_text() { control_line "$1" | cut -f6-; }
-has_visible() { [ -n "$(control_line "$1")" ]; }
+no_visible() { [ -z "$(control_line "$1")" ]; }
 is_enabled() { [ "$(control_line "$1" | cut -f4)" = 1 ]; }
 quiet() { "$@" >/dev/null; }
 setup_runs() { grep -c '^\[run\]' "$RECORD" 2>/dev/null || echo 0; }
@@ -119,7 +119,9 @@ expect "the requirements page opens the wizard" \
 expect "each text is cut to 168 characters followed by '...'" [ "$(visible_text 1050)" = \
   "${A:0:168}...\\n${B:0:168}...\\n${C:0:168}...\\n" ]
 expect "Retry reads '&Retry' on the start page" [ "$(visible_text 12324)" = "&Retry" ]
-expect "Back is shown on the start page too" has_visible 12323
+# The start page has nothing before it: Back stays hidden there.
+expect "Back is hidden on the start page" no_visible 12323
+expect "Cancel is enabled on the start page" is_enabled 2
 shot=$(gui_shot wizard-requirements-cut "$TITLE") && expect "the cut texts' picture is not blank" gui_shot_not_blank "$shot"
 expect "the log keeps the first text whole" grep -qF "$A" "$XLOG"
 expect "the log keeps the last text whole" grep -qF "$C" "$XLOG"
@@ -138,17 +140,39 @@ expect "the start-page run extracts" [ -f "$TARGET/readme.txt" ]
 expect "and starts the setup" [ "$(setup_runs)" = 1 ]
 reg delete "$TOOL_KEY" /reg:32 /f
 
+# ---- the settings changed after the start ------------------------------------------
+start_case three
+ui wait-text "$TITLE" 1041 "You must meet the following requirements" 90000 >/dev/null
+settings=$(ls -d "$WINEPREFIX"/drive_c/\{*\}/Properties_Tovu.ini 2>/dev/null | head -1)
+if [ -n "$settings" ]; then
+  printf 'x' >>"$settings" 2>/dev/null || true
+  ui click "$TITLE" 12324 >/dev/null
+  expect "Retry with changed settings goes to the finish page" \
+    ui wait-text "$TITLE" 1033 "An error occurred. Please check the log file." 30000
+  ui click "$TITLE" 12325 >/dev/null
+  gui_wait_exit 60
+  expect "the log says the settings changed" grep -q "Settings have been corrupted. Please start the package again." "$XLOG"
+  expect "nothing extracted after the change" [ ! -e "$TARGET" ]
+else
+  echo "FAIL: the unpacked settings file was not found"; fail=1
+  gui_stop
+fi
+
 # ---- cancel on the page -------------------------------------------------------------
 start_case three
 ui wait-text "$TITLE" 1041 "You must meet the following requirements" 90000 >/dev/null
 gui_key "$TITLE" Escape
 expect "Esc asks whether to cancel" ui wait-text "$TITLE" 65535 "Do you really want to cancel?" 30000
 ui msgbox-press "$TITLE" 6 >/dev/null
-expect "Yes ends on the finish page" quiet ui wait-control "$TITLE" 12325 30000
+# The run is left unfinished (not cancelled as an extraction would be):
+# the finish page reports an error.
+expect "Yes ends on the finish page with the error text" \
+  ui wait-text "$TITLE" 1033 "An error occurred. Please check the log file." 30000
 shot=$(gui_shot wizard-requirements-cancelled "$TITLE") || true
 ui click "$TITLE" 12325 >/dev/null
 gui_wait_exit 60
-expect "a cancel on the requirements page is no success" [ "$GUI_RC" != 0 ]
+expect "Finish ends the run" [ "$GUI_RC" != 124 ]
+expect "the log names no cancelled extraction" not_in_file "$XLOG" "User canceled the extraction process"
 expect "nothing was extracted after the cancel" [ ! -e "$TARGET" ]
 expect "no setup started after the cancel" [ "$(setup_runs)" = 0 ]
 
