@@ -140,6 +140,32 @@ expect "the start-page run extracts" [ -f "$TARGET/readme.txt" ]
 expect "and starts the setup" [ "$(setup_runs)" = 1 ]
 reg delete "$TOOL_KEY" /reg:32 /f
 
+# ---- the start page of a package with a password --------------------------------------
+# Without a welcome page the requirements page hands on to the extraction
+# page, which asks for nothing: Retry asks for the password itself.
+make_package password 's/^\[Dialogs\]/&\nWelcomeDialog=0/;
+  s/^ExtractPasswordRequired=0/ExtractPasswordRequired=1\nExtractionPassword=Rshq#Vhvdph/;
+  s/^\[FileCount\]/[Temporary]\nNumber=3\n\n[FileCount]/;
+  s/^Action1Condition=.*/Action1Condition=Condition1/;
+  s/^Condition1=.*/Condition1={Registry};HKEY_LOCAL_MACHINE\\SOFTWARE\\TovuRequiredTool\\Version;{>=};{2.0};{MsgToolVersion}/;
+  s/^MsgSupportedOS=.*/&\nMsgToolVersion=The required tool 2.0 or later is missing./'
+start_case password
+expect "the password package opens on the requirements page" \
+  ui wait-text "$TITLE" 1050 "The required tool 2.0 or later is missing." 90000
+reg add "$TOOL_KEY" /v Version /d 2.5 /reg:32 /f
+quiet ui click "$TITLE" 12324
+expect "Retry with the tool present asks for the password" quiet ui wait-control "$TITLE" 1054 30000
+expect "nothing is extracted before the password" [ ! -e "$TARGET" ]
+quiet ui settext "$TITLE" 1054 "Open Sesame"
+quiet ui click "$TITLE" 1
+expect "the right password extracts and installs" ui wait-text "$TITLE" 1033 "Demo Library V1.3" 120000
+gui_activate "$TITLE"
+ui click "$TITLE" 12325 >/dev/null
+gui_wait_exit 60
+expect "the setup ran after the password" [ "$(setup_runs)" = 1 ]
+expect "the log has the right password" grep -q "Password provided by user is correct" "$XLOG"
+reg delete "$TOOL_KEY" /reg:32 /f
+
 # ---- the settings changed after the start ------------------------------------------
 start_case three
 ui wait-text "$TITLE" 1041 "You must meet the following requirements" 90000 >/dev/null
