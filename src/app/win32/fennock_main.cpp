@@ -3,8 +3,6 @@
 // that ExitInstance follows at once and gives the process exit code.
 #include <windows.h>
 
-#include <algorithm>
-
 #include "app/fennock_app.h"
 #include "app/win32/win32_app_services.h"
 #include "cmdline/extractor_validator.h"
@@ -113,16 +111,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                                   tovu::ExtractPackage, &launcher, &processLauncher};
     tovu::CTovuSheet sheet(services);
     for (tovu::wizard::PageKind kind : pages) sheet.AddPage(kind);
-    // A page this frame cannot show must not be skipped silently: unmet
-    // requirements without their page end on the finish page.
-    if (!sheet.HasPage(tovu::wizard::PageKind::Requirements) &&
-        std::find(pages.begin(), pages.end(), tovu::wizard::PageKind::Requirements) != pages.end()) {
-      log.WriteLog(tovu::LOG_ERROR, u"RunWizard", u"Condition not satisfied");
-      tovu::CTovuSheet finishOnly(services);
-      finishOnly.AddPage(tovu::wizard::PageKind::Finish);
-      finishOnly.DoModal();
-      return;
-    }
     sheet.DoModal();
     slot.Reset();
   });
