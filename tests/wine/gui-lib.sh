@@ -163,13 +163,20 @@ gui_shot() {
   else
     source=(-root)
   fi
-  rm -f "$file"
-  if ! xwd "${source[@]}" -silent 2>/dev/null | xwdtopnm 2>/dev/null | pnmtopng >"$file" 2>/dev/null ||
-     [ ! -s "$file" ]; then
-    echo "gui_shot: no picture of ${title:-the screen}" >&2
+  # A window that has just appeared may not be painted yet on a loaded
+  # machine: a picture of one flat colour is taken again, a few times.
+  local try
+  for try in 1 2 3 4 5 6; do
     rm -f "$file"
-    return 1
-  fi
+    if ! xwd "${source[@]}" -silent 2>/dev/null | xwdtopnm 2>/dev/null | pnmtopng >"$file" 2>/dev/null ||
+       [ ! -s "$file" ]; then
+      echo "gui_shot: no picture of ${title:-the screen}" >&2
+      rm -f "$file"
+      return 1
+    fi
+    gui_shot_not_blank "$file" 2 2>/dev/null && break
+    sleep 1
+  done
   echo "$file"
 }
 

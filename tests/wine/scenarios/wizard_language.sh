@@ -9,30 +9,9 @@ set -u
 source "$(dirname "$0")/../wine-lib.sh"
 source "$(dirname "$0")/../package-lib.sh"
 
-SETUP_EXE="$TOVU_BUILD_DIR/bin/win_test_setup.exe"
-DRIVER="$TOVU_BUILD_DIR/bin/ui_driver.exe"
-[ -f "$SETUP_EXE" ] && [ -f "$DRIVER" ] || { echo "SKIP: no win_test_setup.exe or ui_driver.exe"; exit 77; }
-command -v xdotool >/dev/null || { echo "SKIP: no xdotool"; exit 77; }
-
-WORK=$(scenario_work wizard_language)
-GUI_WORK="$WORK/gui"
-source "$(dirname "$0")/../gui-lib.sh"
-wine_fresh_prefix wizard_language
-wine_remove_drive z
-gui_display || { echo "SKIP: no free X display"; exit 77; }
-trap 'gui_stop; wine_stop; rm -rf "$WORK"' EXIT
-fail=0
-
-TITLE="Demo Library V1.3"
-TARGET="$WINEPREFIX/drive_c/Install/Demo"
-RECORD="$WINEPREFIX/drive_c/record.txt"
-XLOG="$(dirname "$(master_log)")/Demo.txt"
-export TOVU_TEST_SETUP_RECORD='C:\record.txt'
-export WINEDEBUG=-all
-
-mkdir -p "$WORK/payload"
-cp "$SETUP_EXE" "$WORK/payload/setup.exe"
-printf 'demo product\r\n' >"$WORK/payload/readme.txt"
+source "$(dirname "$0")/../wizard-lib.sh"
+wizard_scenario wizard_language
+wizard_payload
 
 # ulf NAME: a language file (UTF-16LE with byte-order mark) from stdin.
 ulf() { { printf '\xff\xfe'; sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE; } >"$WORK/$1"; }
@@ -59,31 +38,16 @@ ULF
 # choice on, the setup languages LANGUAGES, setup.exe as the setup and
 # parameters of its own for German.
 make_package() {
-  sed -e 's/^ExtractPath=.*/ExtractPath=C:\\Install\\Demo/' -e 's/^NoOSCheck=.*/NoOSCheck=1/' \
-    -e 's/^AutoLaunch=.*/AutoLaunch=setup.exe/' -e 's/^AllowChangeTarget=.*/AllowChangeTarget=0/' \
-    -e 's/^CheckAdmin=.*/CheckAdmin=0/' -e 's/^LanguageDialog=.*/LanguageDialog=1/' \
-    -e "s/^SetupLanguages=.*/SetupLanguages=$2/" \
-    -e 's/^LaunchEXEParams=.*/LaunchEXEParams=\/gui \/exit=0 \/lang=en/' \
-    -e 's/^\[Tovu\]/[1031]\nLaunchEXEParams=\/gui \/exit=0 \/lang=de\n\n[Tovu]/' \
-    "$FIXTURES/Properties_Tovu.ini" >"$WORK/$1.ini"
-  tovupack build --frame "$TOVU_BUILD_DIR/bin/Fennock.exe" --settings "$WORK/$1.ini" \
-    --entry "$FIXTURES/Defaultx.ulf" --entry "$WORK/Default1031.ulf" --entry "$WORK/Default1119.ulf" \
-    --entry "$FIXTURES/750TopImage.PNG" --entry "$FIXTURES/750BottomImage.PNG" \
-    --payload "$WORK/payload" --output "$WINEPREFIX/drive_c/$1.exe" >/dev/null
+  wizard_settings "$1" 's/^LanguageDialog=.*/LanguageDialog=1/'"
+    s/^SetupLanguages=.*/SetupLanguages=$2/"'
+    s/^LaunchEXEParams=.*/LaunchEXEParams=\/gui \/exit=0 \/lang=en/
+    s/^\[Tovu\]/[1031]\nLaunchEXEParams=\/gui \/exit=0 \/lang=de\n\n[Tovu]/'
+  wizard_pack "$1" --entry "$WORK/Default1031.ulf" --entry "$WORK/Default1119.ulf" --payload "$WORK/payload"
 }
 
-# control_line ID: the visible control ID of the sheet, as listed
-# (id, class, visible, enabled, checked, text).
-control_line() { ui list "$TITLE" 2>/dev/null | awk -F'\t' -v id="$1" '$1 == id && $3 == 1' | head -1; }
-visible_text() { control_line "$1" | cut -f6-; }
-has_visible() { [ -n "$(control_line "$1")" ]; }
-no_visible() { [ -z "$(control_line "$1")" ]; }
-is_enabled() { [ "$(control_line "$1" | cut -f4)" = 1 ]; }
 is_disabled() { [ "$(control_line "$1" | cut -f4)" = 0 ]; }
 is_checked() { [ "$(control_line "$1" | cut -f5)" = 1 ]; }
 is_unchecked() { [ "$(control_line "$1" | cut -f5)" = 0 ]; }
-quiet() { "$@" >/dev/null; }
-setup_runs() { grep -c '^\[run\]' "$RECORD" 2>/dev/null || echo 0; }
 RADIOS="1006 1007 1008 1009 1010 1011 1012 1015 1016 1017"
 
 start_case() {

@@ -10,50 +10,19 @@ set -u
 source "$(dirname "$0")/../wine-lib.sh"
 source "$(dirname "$0")/../package-lib.sh"
 
-SETUP_EXE="$TOVU_BUILD_DIR/bin/win_test_setup.exe"
-DRIVER="$TOVU_BUILD_DIR/bin/ui_driver.exe"
-[ -f "$SETUP_EXE" ] && [ -f "$DRIVER" ] || { echo "SKIP: no win_test_setup.exe or ui_driver.exe"; exit 77; }
-command -v xdotool >/dev/null || { echo "SKIP: no xdotool"; exit 77; }
+source "$(dirname "$0")/../wizard-lib.sh"
 command -v gcab >/dev/null || { echo "SKIP: no gcab"; exit 77; }
-
-WORK=$(scenario_work wizard_paths)
-GUI_WORK="$WORK/gui"
-source "$(dirname "$0")/../gui-lib.sh"
-wine_fresh_prefix wizard_paths
-wine_remove_drive z
-gui_display || { echo "SKIP: no free X display"; exit 77; }
-trap 'gui_stop; wine_stop; rm -rf "$WORK"' EXIT
-fail=0
-
-TITLE="Demo Library V1.3"
-TARGET="$WINEPREFIX/drive_c/Install/Demo"
-RECORD="$WINEPREFIX/drive_c/record.txt"
-XLOG="$(dirname "$(master_log)")/Demo.txt"
-export TOVU_TEST_SETUP_RECORD='C:\record.txt'
-
-mkdir -p "$WORK/payload"
-cp "$SETUP_EXE" "$WORK/payload/setup.exe"
+wizard_scenario wizard_paths
+wizard_payload
 cp "$SETUP_EXE" "$WORK/payload/second.exe"
-printf 'demo product\r\n' >"$WORK/payload/readme.txt"
 
-settings_for() {
-  sed -e 's/^ExtractPath=.*/ExtractPath=C:\\Install\\Demo/' -e 's/^NoOSCheck=.*/NoOSCheck=1/' \
-    -e 's/^AutoLaunch=.*/AutoLaunch=setup.exe/' -e 's/^AllowChangeTarget=.*/AllowChangeTarget=0/' \
-    -e 's/^CheckAdmin=.*/CheckAdmin=0/' -e 's/^LaunchEXEParams=.*/LaunchEXEParams=\/gui \/exit=0/' -e "$2" \
-    "$FIXTURES/Properties_Tovu.ini" >"$WORK/$1.ini"
-}
 # make_package NAME SED-SCRIPT [--payload DIR | --cabinet FILE]
 make_package() {
   local name=$1 edit=$2; shift 2
-  settings_for "$name" "$edit"
+  wizard_settings "$name" "$edit"
   [ $# -gt 0 ] || set -- --payload "$WORK/payload"
-  tovupack build --frame "$TOVU_BUILD_DIR/bin/Fennock.exe" --settings "$WORK/$name.ini" \
-    --entry "$FIXTURES/Defaultx.ulf" --entry "$FIXTURES/750TopImage.PNG" --entry "$FIXTURES/750BottomImage.PNG" \
-    "$@" --output "$WINEPREFIX/drive_c/$name.exe" >/dev/null
+  wizard_pack "$name" "$@"
 }
-quiet() { "$@" >/dev/null; }
-control_text() { ui list "$TITLE" 2>/dev/null | awk -F'\t' -v id="$1" '$1 == id && $3 == 1' | head -1 | cut -f6-; }
-setup_runs() { grep -c '^\[run\]' "$RECORD" 2>/dev/null || echo 0; }
 start_case() {
   rm -rf "$TARGET" "$RECORD"
   gui_start "C:\\$1.exe"
