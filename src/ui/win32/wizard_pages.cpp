@@ -2,6 +2,7 @@
 
 #include "app/fennock_app.h"
 #include "settings/messages.h"
+#include "ui/win32/folder_page.h"
 #include "ui/win32/question_dialogs.h"
 
 namespace tovu {
@@ -17,6 +18,7 @@ std::unique_ptr<CWizardPage> CreateWizardPage(CTovuSheet& sheet, PageKind kind) 
     case PageKind::Extraction: return std::make_unique<CExtractorPage>(sheet);
     case PageKind::Installation: return std::make_unique<CAutoLaunchSilentPage>(sheet);
     case PageKind::Finish: return std::make_unique<CFinishPage>(sheet);
+    case PageKind::Folder: return std::make_unique<CDirChangePage>(sheet);
     default: return nullptr;
   }
 }
