@@ -149,8 +149,8 @@ bool CDirChangePage::OffersDeleteOnExit() {
   CProfile profile(s.platform);
   const Text& settings = s.init.GetSettingsPath();
   const Text vrel = pkg::ReadText(profile, settings, pkg::section::kTovu, pkg::key::kVrelBundle);
-  Text rahmen = pkg::ReadText(profile, settings, pkg::section::kTovu, pkg::key::kRahmensetup);
-  if (rahmen.empty()) rahmen = u"0";
+  // A missing Rahmensetup is no frame setup.
+  const Text rahmen = pkg::ReadText(profile, settings, pkg::section::kTovu, pkg::key::kRahmensetup);
   return folderpage::OffersDeleteOnExit(vrel, rahmen, s.init.GetWaitForAutolaunchFinishFlag());
 }
 
