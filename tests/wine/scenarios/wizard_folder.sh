@@ -150,21 +150,37 @@ expect "and stays after the run" [ -f "$TARGET/docs/manual.txt" ]
 expect "no setup started" [ "$(setup_runs "$RECORD")" = 0 ]
 
 # ---- delete on exit ---------------------------------------------------------------------
-# The setup writes its record into an extracted folder: that folder keeps
-# the file (and so stays), everything of the payload goes.
+# The extraction creates the folder: it goes with everything in it.
 make_package deleteonexit 's/^Rahmensetup=.*/Rahmensetup=0/'
-OWN_RECORD="$TARGET/docs/record.txt"
-TOVU_TEST_SETUP_RECORD='C:\Install\Demo\docs\record.txt' start_case deleteonexit
+start_case deleteonexit
 quiet ui check "$TITLE" 1043 1
 expect "the box is ticked" ui wait-state "$TITLE" 1043 checked 10000
 shot=$(gui_shot wizard-folder-delete "$TITLE") || true
 next_on_folder_page
 expect "the run ends on the finish page" finish_text "$TITLE"
 finish_run "delete on exit" 0
+expect "the setup ran" [ "$(setup_runs "$RECORD")" = 1 ]
+expect "nothing of the payload is left" [ ! -e "$TARGET" ]
+expect "the log says the user chose it" grep -q "Delete extracted file on delete is enabled by user" "$XLOG"
+
+# An empty folder that was there before: the setup writes its record into
+# an extracted subfolder, which keeps the file (and so stays); every file
+# of the payload goes.
+OWN_RECORD="$TARGET/docs/record.txt"
+export TOVU_TEST_SETUP_RECORD='C:\Install\Demo\docs\record.txt'
+rm -rf "$TARGET" && mkdir -p "$TARGET"
+gui_start 'C:\deleteonexit.exe'
+quiet ui wait-control "$TITLE" 12324 90000
+quiet ui click "$TITLE" 12324
+quiet ui wait-control "$TITLE" 1000 60000
+quiet ui check "$TITLE" 1043 1
+next_on_folder_page
+expect "the run with an existing folder ends on the finish page" finish_text "$TITLE"
+finish_run "delete on exit, existing folder" 0
+export TOVU_TEST_SETUP_RECORD='C:\record.txt'
 expect "the setup ran and wrote its file" [ "$(setup_runs "$OWN_RECORD")" = 1 ]
 left=$(find "$TARGET" -type f ! -name record.txt 2>/dev/null | wc -l)
 expect "no file of the payload is left (left: $left)" [ "$left" = 0 ]
 expect "the setup's own file keeps its folder" [ -f "$OWN_RECORD" ]
-expect "the log says the user chose it" grep -q "Delete extracted file on delete is enabled by user" "$XLOG"
 
 exit $fail
