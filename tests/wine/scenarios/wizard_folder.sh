@@ -77,6 +77,26 @@ expect "the heading is the folder text" ui wait-text "$TITLE" 1003 "Please enter
 expect "a package with a setup offers to extract only" ui wait-state "$TITLE" 1036 visible 10000
 expect "a frame setup is not offered the delete-on-exit box" ui wait-state "$TITLE" 1043 hidden 10000
 shot=$(gui_shot wizard-folder "$TITLE") && expect "the folder page's picture is not blank" gui_shot_not_blank "$shot"
+# The folder picker: its texts; Cancel keeps the box, OK puts the folder
+# selected in the picker into it.
+PICKER="Browse for folder"
+quiet ui click "$TITLE" 1001
+expect "Browse opens the folder picker under its caption" quiet ui wait "$PICKER" 30000
+picker=$(ui list "$PICKER" 2>/dev/null)
+expect "the picker shows its title" grep -q "Pick a directory" <<<"$picker"
+expect "and its own OK and Cancel texts" bash -c 'grep -q "^1	Button	1	.*&OK" <<<"$1" && grep -q "^2	Button	1	.*&Cancel" <<<"$1"' _ "$picker"
+shot=$(gui_shot wizard-folder-picker "$PICKER") || true
+quiet ui click "$PICKER" 2
+expect "Cancel closes the picker" quiet ui wait-gone "$PICKER" 20000
+expect "and keeps the folder" ui wait-text "$TITLE" 1000 'C:\Install\Demo' 10000
+quiet ui click "$TITLE" 1001
+quiet ui wait "$PICKER" 30000
+quiet ui click "$PICKER" 1
+quiet ui wait-gone "$PICKER" 20000
+# Wine's picker opens on the desktop, a real folder of the user's.
+picked=$(ui text "$TITLE" 1000 2>/dev/null)
+is_desktop() { [[ "$1" == 'C:\users\'*'\Desktop' ]]; }
+expect "OK puts the picked folder into the box ($picked)" is_desktop "$picked"
 long='C:\'$(printf 'd%.0s' $(seq 1 300))
 for bad in 'C:\Install\a<b>' 'C:\Install\CON' "$long"; do
   quiet ui settext "$TITLE" 1000 "$bad"
