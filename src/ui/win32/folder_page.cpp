@@ -198,15 +198,6 @@ void CDirChangePage::OnSetActive() {
   SetDefaultId(ID_WIZNEXT);
 }
 
-void CDirChangePage::FocusBrowseButton() {
-  if (!browse_) return;
-  browse_->SetHoverFlag(1);
-  browse_->SetFocusFlag(1);
-  browse_->FocusedLook();
-  ::SetFocus(browse_->GetHwnd());
-  SetDefaultId(IDC_BROWSE);
-}
-
 void CDirChangePage::ShowBrowse(bool show) {
   if (!browse_) return;
   ::ShowWindow(browse_->GetHwnd(), show ? SW_SHOW : SW_HIDE);

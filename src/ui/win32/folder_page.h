@@ -24,11 +24,6 @@ class CDirChangePage : public CWizardPage {
   int OnWizardNext() override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
-  // The Browse button's focused look, the keyboard focus and the page's
-  // default (the sheet's Tab handling moves there).
-  void FocusBrowseButton();
-  CTovuButton* GetBrowseButton() const { return browse_.get(); }
-
  private:
   void UpdateControls();
   bool OffersDeleteOnExit();
@@ -39,6 +34,8 @@ class CDirChangePage : public CWizardPage {
   void OnDeleteOnExitClicked();
   bool IsChecked(int id) const;
 
+  // Browse: a CTovuButton of the page's own; the sheet's Tab handling
+  // gives it its focused look, the focus and the page's default.
   std::unique_ptr<CTovuButton> browse_;
   // The folder as typed or picked (before validation).
   Text pathText_;

@@ -98,7 +98,9 @@ picked=$(ui text "$TITLE" 1000 2>/dev/null)
 is_desktop() { [[ "$1" == 'C:\users\'*'\Desktop' ]]; }
 expect "OK puts the picked folder into the box ($picked)" is_desktop "$picked"
 long='C:\'$(printf 'd%.0s' $(seq 1 300))
-for bad in 'C:\Install\a<b>' 'C:\Install\CON' "$long"; do
+# Bad characters, a device name, too long, a drive that is not there, a
+# file where a folder would have to be.
+for bad in 'C:\Install\a<b>' 'C:\Install\CON' "$long" 'Q:\Demo' 'C:\typed.exe\Demo'; do
   quiet ui settext "$TITLE" 1000 "$bad"
   next_on_folder_page
   expect "the folder '${bad:0:20}...' is refused with a message" quiet ui wait-control "$TITLE" 65535 30000
