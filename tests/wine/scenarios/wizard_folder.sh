@@ -80,6 +80,16 @@ shot=$(gui_shot wizard-folder "$TITLE") && expect "the folder page's picture is 
 # The folder picker: its texts; Cancel keeps the box, OK puts the folder
 # selected in the picker into it.
 PICKER="Browse for folder"
+# From Next, Tab reaches the extract-only box, then Browse; Enter there
+# opens the picker, as a click does.
+gui_key "$TITLE" Tab
+sleep 1
+gui_key "$TITLE" Tab
+sleep 1
+gui_key "$TITLE" Return
+expect "Tab to Browse and Enter open the folder picker" quiet ui wait "$PICKER" 30000
+quiet ui click "$PICKER" 2
+quiet ui wait-gone "$PICKER" 20000
 quiet ui click "$TITLE" 1001
 expect "Browse opens the folder picker under its caption" quiet ui wait "$PICKER" 30000
 picker=$(ui list "$PICKER" 2>/dev/null)
