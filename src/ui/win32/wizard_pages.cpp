@@ -3,6 +3,7 @@
 #include "app/fennock_app.h"
 #include "settings/messages.h"
 #include "ui/win32/language_page.h"
+#include "ui/win32/folder_page.h"
 #include "ui/win32/question_dialogs.h"
 #include "ui/win32/requirements_page.h"
 
@@ -21,6 +22,7 @@ std::unique_ptr<CWizardPage> CreateWizardPage(CTovuSheet& sheet, PageKind kind) 
     case PageKind::Extraction: return std::make_unique<CExtractorPage>(sheet);
     case PageKind::Installation: return std::make_unique<CAutoLaunchSilentPage>(sheet);
     case PageKind::Finish: return std::make_unique<CFinishPage>(sheet);
+    case PageKind::Folder: return std::make_unique<CDirChangePage>(sheet);
     default: return nullptr;
   }
 }
