@@ -12,42 +12,18 @@ set -u
 source "$(dirname "$0")/../wine-lib.sh"
 source "$(dirname "$0")/../package-lib.sh"
 
-SETUP_EXE="$TOVU_BUILD_DIR/bin/win_test_setup.exe"
-DRIVER="$TOVU_BUILD_DIR/bin/ui_driver.exe"
-[ -f "$SETUP_EXE" ] && [ -f "$DRIVER" ] || { echo "SKIP: no win_test_setup.exe or ui_driver.exe"; exit 77; }
-command -v xdotool >/dev/null || { echo "SKIP: no xdotool"; exit 77; }
-
-WORK=$(scenario_work wizard_folder)
-GUI_WORK="$WORK/gui"
-source "$(dirname "$0")/../gui-lib.sh"
-wine_fresh_prefix wizard_folder
-wine_remove_drive z
-gui_display || { echo "SKIP: no free X display"; exit 77; }
-trap 'gui_stop; wine_stop; rm -rf "$WORK"' EXIT
-fail=0
-
-TITLE="Demo Library V1.3"
-TARGET="$WINEPREFIX/drive_c/Install/Demo"
-RECORD="$WINEPREFIX/drive_c/record.txt"
-XLOG="$(dirname "$(master_log)")/Demo.txt"
-export TOVU_TEST_SETUP_RECORD='C:\record.txt'
-
+source "$(dirname "$0")/../wizard-lib.sh"
+wizard_scenario wizard_folder
+wizard_payload
 mkdir -p "$WORK/payload/docs"
-cp "$SETUP_EXE" "$WORK/payload/setup.exe"
-printf 'demo product\r\n' >"$WORK/payload/readme.txt"
 printf 'manual\r\n' >"$WORK/payload/docs/manual.txt"
 
 # make_package NAME SED-SCRIPT: the folder page is offered (AllowChangeTarget).
 make_package() {
-  sed -e 's/^ExtractPath=.*/ExtractPath=C:\\Install\\Demo/' -e 's/^NoOSCheck=.*/NoOSCheck=1/' \
-    -e 's/^AutoLaunch=.*/AutoLaunch=setup.exe/' -e 's/^AllowChangeTarget=.*/AllowChangeTarget=1/' \
-    -e 's/^CheckAdmin=.*/CheckAdmin=0/' -e 's/^LaunchEXEParams=.*/LaunchEXEParams=\/gui \/exit=0/' -e "$2" \
-    "$FIXTURES/Properties_Tovu.ini" >"$WORK/$1.ini"
-  tovupack build --frame "$TOVU_BUILD_DIR/bin/Fennock.exe" --settings "$WORK/$1.ini" \
-    --entry "$FIXTURES/Defaultx.ulf" --entry "$FIXTURES/750TopImage.PNG" --entry "$FIXTURES/750BottomImage.PNG" \
-    --payload "$WORK/payload" --output "$WINEPREFIX/drive_c/$1.exe" >/dev/null
+  wizard_settings "$1" 's/^AllowChangeTarget=.*/AllowChangeTarget=1/'"
+$2"
+  wizard_pack "$1" --payload "$WORK/payload"
 }
-quiet() { "$@" >/dev/null; }
 setup_runs() { grep -c '^\[run\]' "$1" 2>/dev/null || echo 0; }
 # start_case NAME: the welcome page, then Next to the folder page.
 start_case() {
