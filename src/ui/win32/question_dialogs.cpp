@@ -250,15 +250,50 @@ void CExtractPassword::OnCancel() {
   if (answer == 0) EndDialog(0);
 }
 
-// ---- CFileOverwrite --------------------------------------------------------------
+// ---- the questions' frame ---------------------------------------------------------
 
-CFileOverwrite::CFileOverwrite(WizardDialogServices services, Text fileName)
-    : CDialog(IDD_FILE_OVERWRITE), services_(std::move(services)), fileName_(std::move(fileName)) {}
+CQuestionDialog::CQuestionDialog(int templateId, WizardDialogServices services, size_t buttons)
+    : CDialog(templateId), services_(std::move(services)), buttons_(buttons) {}
 
-CFileOverwrite::~CFileOverwrite() {
+CQuestionDialog::~CQuestionDialog() {
   for (auto& button : buttons_) button.reset();
   if (font_ != nullptr) ::DeleteObject(font_);
 }
+
+INT_PTR CQuestionDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+  INT_PTR result = 0;
+  if (PaintMessage(GetHwnd(), message, wParam, lParam, result)) {
+    handled = true;
+    return result;
+  }
+  switch (message) {
+    case WM_WIZARD_BUTTON:
+      Answer(static_cast<int>(wParam));
+      handled = true;
+      return 0;
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) != IDOK) {
+        Answer(LOWORD(wParam));
+        handled = true;
+      }
+      return 0;
+    case WM_CLOSE:
+      OnCancel();
+      handled = true;
+      return 0;
+    default: break;
+  }
+  return 0;
+}
+
+bool CQuestionDialog::PreTranslateMessage(MSG& message) {
+  return QuestionKeys(GetHwnd(), message, buttons_.data(), static_cast<int>(buttons_.size()));
+}
+
+// ---- CFileOverwrite --------------------------------------------------------------
+
+CFileOverwrite::CFileOverwrite(WizardDialogServices services, Text fileName)
+    : CQuestionDialog(IDD_FILE_OVERWRITE, std::move(services), 5), fileName_(std::move(fileName)) {}
 
 BOOL CFileOverwrite::OnInitDialog() {
   HWND hwnd = GetHwnd();
@@ -278,7 +313,7 @@ BOOL CFileOverwrite::OnInitDialog() {
       {kIdNoToAll, kMsgNoToAll, left + 287, left + 380},
       {IDCANCEL, kMsgButtonCancel, left + 382, left + 475},
   };
-  CreateButtons(hwnd, services_.messages, places, buttons_, 5, BottomOf(hwnd, IDC_OVERWRITE_QUESTION) + 3);
+  CreateButtons(hwnd, services_.messages, places, buttons_.data(), 5, BottomOf(hwnd, IDC_OVERWRITE_QUESTION) + 3);
 
   SetFittedLabel(hwnd, IDC_OVERWRITE_HEAD, services_.messages.GetMessageText(kMsgFileExists), FitVariant::Dialogs);
   SetFittedLabel(hwnd, IDC_OVERWRITE_QUESTION, services_.messages.GetMessageText(kMsgOverwriteFile),
@@ -286,7 +321,7 @@ BOOL CFileOverwrite::OnInitDialog() {
   SetFittedLabel(hwnd, IDC_OVERWRITE_FILE, fileName_, FitVariant::Dialogs, FitMode::Leading);
   ::SetWindowTextW(hwnd, W(services_.displayName));
 
-  FocusButton(hwnd, buttons_, 5, 0);
+  FocusButton(hwnd, buttons_.data(), 5, 0);
   return FALSE;  // the focus is set
 }
 
@@ -320,43 +355,11 @@ void CFileOverwrite::OnCancel() {
   EndDialog(result_);
 }
 
-INT_PTR CFileOverwrite::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
-  INT_PTR result = 0;
-  if (PaintMessage(GetHwnd(), message, wParam, lParam, result)) {
-    handled = true;
-    return result;
-  }
-  switch (message) {
-    case WM_WIZARD_BUTTON:
-      Answer(static_cast<int>(wParam));
-      handled = true;
-      return 0;
-    case WM_COMMAND:
-      if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) != IDOK) {
-        Answer(LOWORD(wParam));
-        handled = true;
-      }
-      return 0;
-    case WM_CLOSE:
-      OnCancel();
-      handled = true;
-      return 0;
-    default: break;
-  }
-  return 0;
-}
-
-bool CFileOverwrite::PreTranslateMessage(MSG& message) { return QuestionKeys(GetHwnd(), message, buttons_, 5); }
 
 // ---- CFolderdelete ---------------------------------------------------------------
 
 CFolderdelete::CFolderdelete(WizardDialogServices services, Text folder)
-    : CDialog(IDD_FOLDER_DELETE), services_(std::move(services)), folder_(std::move(folder)) {}
-
-CFolderdelete::~CFolderdelete() {
-  for (auto& button : buttons_) button.reset();
-  if (font_ != nullptr) ::DeleteObject(font_);
-}
+    : CQuestionDialog(IDD_FOLDER_DELETE, std::move(services), 3), folder_(std::move(folder)) {}
 
 BOOL CFolderdelete::OnInitDialog() {
   HWND hwnd = GetHwnd();
@@ -373,7 +376,7 @@ BOOL CFolderdelete::OnInitDialog() {
       {kIdNo, kMsgNo, left + 117, left + 212},
       {IDCANCEL, kMsgButtonCancel, left + 234, left + 329},
   };
-  CreateButtons(hwnd, services_.messages, places, buttons_, 3, BottomOf(hwnd, IDC_FOLDER_QUESTION) + 3);
+  CreateButtons(hwnd, services_.messages, places, buttons_.data(), 3, BottomOf(hwnd, IDC_FOLDER_QUESTION) + 3);
 
   SetFittedLabel(hwnd, IDC_FOLDER_HEAD, services_.messages.GetMessageText(kMsgFolderExists), FitVariant::Dialogs);
   SetFittedLabel(hwnd, IDC_FOLDER_QUESTION, services_.messages.GetMessageText(kMsgDeleteContents),
@@ -381,7 +384,7 @@ BOOL CFolderdelete::OnInitDialog() {
   SetFittedLabel(hwnd, IDC_FOLDER_PATH, folder_, FitVariant::Dialogs, FitMode::Leading);
   ::SetWindowTextW(hwnd, W(services_.displayName));
 
-  FocusButton(hwnd, buttons_, 3, 0);
+  FocusButton(hwnd, buttons_.data(), 3, 0);
   return FALSE;
 }
 
@@ -407,32 +410,5 @@ void CFolderdelete::OnCancel() {
   if (answer == 0) EndDialog(0);
 }
 
-INT_PTR CFolderdelete::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
-  INT_PTR result = 0;
-  if (PaintMessage(GetHwnd(), message, wParam, lParam, result)) {
-    handled = true;
-    return result;
-  }
-  switch (message) {
-    case WM_WIZARD_BUTTON:
-      Answer(static_cast<int>(wParam));
-      handled = true;
-      return 0;
-    case WM_COMMAND:
-      if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) != IDOK) {
-        Answer(LOWORD(wParam));
-        handled = true;
-      }
-      return 0;
-    case WM_CLOSE:
-      OnCancel();
-      handled = true;
-      return 0;
-    default: break;
-  }
-  return 0;
-}
-
-bool CFolderdelete::PreTranslateMessage(MSG& message) { return QuestionKeys(GetHwnd(), message, buttons_, 3); }
 
 }  // namespace tovu

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "ui/win32/dialog.h"
 #include "util/text.h"
@@ -63,56 +64,61 @@ class CExtractPassword : public CDialog {
   Text password_;
 };
 
-// Asks whether an existing file may be overwritten. DoModal returns the
-// answer (OVERWRITE_YES ... OVERWRITE_CANCEL); GetResult gives it too.
-class CFileOverwrite : public CDialog {
+// The frame the two questions share: owner-drawn answer buttons, the
+// wizard's colours, the arrow and Tab keys moving between the buttons,
+// Enter on the focused one. The answer is the OVERWRITE_* result.
+class CQuestionDialog : public CDialog {
  public:
-  // fileName: the member's name without its folder.
-  CFileOverwrite(WizardDialogServices services, Text fileName);
-  ~CFileOverwrite() override;
+  ~CQuestionDialog() override;
   int GetResult() const { return result_; }
 
  protected:
-  BOOL OnInitDialog() override;
+  CQuestionDialog(int templateId, WizardDialogServices services, size_t buttons);
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
   bool PreTranslateMessage(MSG& message) override;
   void OnOK() override {}
+  // A click of the button with the control ID (WM_WIZARD_BUTTON or the
+  // standard notification of Space).
+  virtual void Answer(int id) = 0;
+
+  WizardDialogServices services_;
+  int result_ = 2;
+  HFONT font_ = nullptr;
+  std::vector<std::unique_ptr<CTovuButton>> buttons_;
+};
+
+// Asks whether an existing file may be overwritten. DoModal returns the
+// answer (OVERWRITE_YES ... OVERWRITE_CANCEL); GetResult gives it too.
+class CFileOverwrite : public CQuestionDialog {
+ public:
+  // fileName: the member's name without its folder.
+  CFileOverwrite(WizardDialogServices services, Text fileName);
+
+ protected:
+  BOOL OnInitDialog() override;
   void OnCancel() override;
 
  private:
-  void Answer(int id);
+  void Answer(int id) override;
 
-  WizardDialogServices services_;
   Text fileName_;
-  int result_ = 2;
-  HFONT font_ = nullptr;
-  std::unique_ptr<CTovuButton> buttons_[5];
 };
 
 // Asks whether the contents of the extraction folder may be deleted.
 // DoModal: OVERWRITE_YES or OVERWRITE_NO, or 0 after a confirmed cancel;
 // GetResult gives the answer (OVERWRITE_CANCEL for Cancel).
-class CFolderdelete : public CDialog {
+class CFolderdelete : public CQuestionDialog {
  public:
   CFolderdelete(WizardDialogServices services, Text folder);
-  ~CFolderdelete() override;
-  int GetResult() const { return result_; }
 
  protected:
   BOOL OnInitDialog() override;
-  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
-  bool PreTranslateMessage(MSG& message) override;
-  void OnOK() override {}
   void OnCancel() override;
 
  private:
-  void Answer(int id);
+  void Answer(int id) override;
 
-  WizardDialogServices services_;
   Text folder_;
-  int result_ = 2;
-  HFONT font_ = nullptr;
-  std::unique_ptr<CTovuButton> buttons_[3];
 };
 
 }  // namespace tovu
