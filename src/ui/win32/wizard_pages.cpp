@@ -2,6 +2,7 @@
 
 #include "app/fennock_app.h"
 #include "settings/messages.h"
+#include "ui/win32/license_page.h"
 #include "ui/win32/question_dialogs.h"
 
 namespace tovu {
@@ -14,6 +15,7 @@ int g_passwordGiven = 0;
 std::unique_ptr<CWizardPage> CreateWizardPage(CTovuSheet& sheet, PageKind kind) {
   switch (kind) {
     case PageKind::Welcome: return std::make_unique<CWelcomePage>(sheet);
+    case PageKind::License: return std::make_unique<CLicensePage>(sheet);
     case PageKind::Extraction: return std::make_unique<CExtractorPage>(sheet);
     case PageKind::Installation: return std::make_unique<CAutoLaunchSilentPage>(sheet);
     case PageKind::Finish: return std::make_unique<CFinishPage>(sheet);
