@@ -236,7 +236,11 @@ void CLicensePage::OnEntrySelected(int index) {
   else EmptyView();
   Sheet().ShowWizardButtons(u"NEXT", SW_SHOW);
   ::SendMessageW(Item(IDC_DOCUMENT_VIEW), WM_VSCROLL, SB_TOP, 0);
-  ::RedrawWindow(GetHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  // The page's area of the sheet, with the sheet's title over the banner.
+  RECT rc;
+  ::GetWindowRect(GetHwnd(), &rc);
+  ::MapWindowPoints(nullptr, Sheet().GetHwnd(), reinterpret_cast<POINT*>(&rc), 2);
+  ::RedrawWindow(Sheet().GetHwnd(), &rc, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CLicensePage::EmptyView() { ::SetWindowTextW(Item(IDC_DOCUMENT_VIEW), L""); }

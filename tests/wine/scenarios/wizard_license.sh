@@ -73,6 +73,13 @@ is_enabled() { [ "$(control_line "$1" | cut -f4)" = 1 ]; }
 is_disabled() { [ "$(control_line "$1" | cut -f4)" = 0 ]; }
 view_text() { ui text "$TITLE" "$VIEW" 2>/dev/null; }
 view_has() { view_text | grep -qF -- "$1"; }
+# click_entry ROW: a mouse click on the list's entry (rows from 0), at the
+# place the page's layout gives it on the harness's display.
+click_entry() {
+  local xid
+  xid=$(gui_xid "$TITLE") || return 1
+  xdotool mousemove --window "$xid" 200 $((101 + 16 * $1)) click 1
+}
 setup_runs() { grep -c '^\[run\]' "$RECORD" 2>/dev/null || echo 0; }
 # tick ID 0|1: a click on the box as a person's; the page has handled the
 # click once it answers the next question (its messages come in order).
@@ -143,6 +150,14 @@ expect "both: label 1060 names the license" ui wait-text "$TITLE" "$NAME" "$LICE
 expect "both: both boxes are shown" eval 'has_visible "$ACCEPT" && has_visible "$CONFIRM"'
 expect "both: Next is disabled" is_disabled "$NEXT"
 shot=$(gui_shot wizard-license "$TITLE") && expect "both: the page's picture is not blank" gui_shot_not_blank "$shot"
+click_entry 1
+expect "both: selecting the second entry shows the security information" \
+  ui wait-text "$TITLE" "$VIEW" "Read the safety notes" 30000
+expect "both: label 1060 names it" ui wait-text "$TITLE" "$NAME" "$SECURITY_NAME" 10000
+gui_shot wizard-license-security "$TITLE" >/dev/null || true
+click_entry 0
+expect "both: the first entry shows the license again" ui wait-text "$TITLE" "$VIEW" "Terms in rich text." 30000
+expect "both: selecting leaves Next disabled" is_disabled "$NEXT"
 tick "$ACCEPT" 1
 expect "both: the license alone leaves Next disabled" is_disabled "$NEXT"
 tick "$ACCEPT" 0
