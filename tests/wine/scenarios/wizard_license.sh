@@ -125,6 +125,21 @@ finish_run "license only"
 expect "license only: the log names the license file" grep -q "License File for language 1033 : License.txt" "$XLOG"
 expect "license only: the log has the acceptance" grep -q "User has accepted the license agreement" "$XLOG"
 
+# ---- the license page first, with an extraction password --------------------------------
+make_package password 's/^\[LicenseFiles\]/&\n1033=License.txt/; s/^LicenseDialog=1/&\nWelcomeDialog=0/;
+  s/^ExtractPasswordRequired=0/ExtractPasswordRequired=1\nExtractionPassword=Rshq#Vhvdph/;
+  s/^\[FileCount\]/[Temporary]\nNumber=3\n\n[FileCount]/' License.txt
+start_case password
+expect "password: the first page asks for the password" quiet ui wait-control "$TITLE" 1054 60000
+quiet ui settext "$TITLE" 1054 "Open Sesame"
+quiet ui click "$TITLE" 1
+expect "password: then the license page waits for the license" ui wait-text "$TITLE" "$VIEW" "any machine" 60000
+expect "password: Next is disabled" is_disabled "$NEXT"
+tick "$ACCEPT" 1
+expect "password: accepting enables Next" ui wait-state "$TITLE" "$NEXT" enabled 20000
+finish_run "password"
+expect "password: the log has the right password" grep -q "Password provided by user is correct" "$XLOG"
+
 # ---- the security information alone, rich text ---------------------------------------
 make_package security 's/^\[LicenseFiles\]/[SecurityLicenseFiles]\n1033=Security.rtf\n\n&/' Security.rtf
 start_case security
@@ -138,6 +153,14 @@ expect "security only: Next is disabled" is_disabled "$NEXT"
 expect "security only: Back is shown" has_visible "$BACK"
 tick "$CONFIRM" 1
 expect "security only: confirming enables Next" ui wait-state "$TITLE" "$NEXT" enabled 20000
+# Back to the welcome page and on again: the page is filled anew and keeps
+# what the user confirmed.
+quiet ui click "$TITLE" "$BACK"
+expect "security only: Back leads to the welcome page" quiet ui wait-control "$TITLE" 1047 30000
+to_license_page "security only, again"
+expect "security only, again: the document is shown again" ui wait-text "$TITLE" "$VIEW" "Keep the device dry." 60000
+expect "security only, again: the box is still ticked" ui wait-state "$TITLE" "$CONFIRM" checked 10000
+expect "security only, again: Next is enabled" ui wait-state "$TITLE" "$NEXT" enabled 20000
 finish_run "security only"
 expect "security only: the log has the confirmation" grep -q "User has accepted the lSecurity icense agreement" "$XLOG"
 
