@@ -112,7 +112,10 @@ void CLicensePage::RebuildList() {
   }
   HWND list = ::CreateWindowExW(
       WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-      WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_NOSORTHEADER | LVS_SHOWSELALWAYS,
+      // The page owns the image list (destroyed with the page, not with
+      // the list).
+      WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_NOSORTHEADER | LVS_SHOWSELALWAYS |
+          LVS_SHAREIMAGELISTS,
       rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, GetHwnd(),
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_DOCUMENT_LIST)), ::GetModuleHandleW(nullptr), nullptr);
   if (list == nullptr) {
