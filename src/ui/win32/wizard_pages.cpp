@@ -4,6 +4,7 @@
 #include "settings/messages.h"
 #include "ui/win32/language_page.h"
 #include "ui/win32/folder_page.h"
+#include "ui/win32/license_page.h"
 #include "ui/win32/question_dialogs.h"
 #include "ui/win32/requirements_page.h"
 
@@ -19,6 +20,7 @@ std::unique_ptr<CWizardPage> CreateWizardPage(CTovuSheet& sheet, PageKind kind) 
     case PageKind::Welcome: return std::make_unique<CWelcomePage>(sheet);
     case PageKind::Language: return std::make_unique<CLanguagePage>(sheet);
     case PageKind::Requirements: return std::make_unique<CConditionCheck>(sheet);
+    case PageKind::License: return std::make_unique<CLicensePage>(sheet);
     case PageKind::Extraction: return std::make_unique<CExtractorPage>(sheet);
     case PageKind::Installation: return std::make_unique<CAutoLaunchSilentPage>(sheet);
     case PageKind::Finish: return std::make_unique<CFinishPage>(sheet);
