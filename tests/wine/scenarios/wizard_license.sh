@@ -10,26 +10,9 @@ set -u
 source "$(dirname "$0")/../wine-lib.sh"
 source "$(dirname "$0")/../package-lib.sh"
 
-SETUP_EXE="$TOVU_BUILD_DIR/bin/win_test_setup.exe"
-DRIVER="$TOVU_BUILD_DIR/bin/ui_driver.exe"
-[ -f "$SETUP_EXE" ] && [ -f "$DRIVER" ] || { echo "SKIP: no win_test_setup.exe or ui_driver.exe"; exit 77; }
-command -v xdotool >/dev/null || { echo "SKIP: no xdotool"; exit 77; }
-
-WORK=$(scenario_work wizard_license)
-GUI_WORK="$WORK/gui"
-source "$(dirname "$0")/../gui-lib.sh"
-wine_fresh_prefix wizard_license
-wine_remove_drive z
-gui_display || { echo "SKIP: no free X display"; exit 77; }
-trap 'gui_stop; wine_stop; rm -rf "$WORK"' EXIT
-fail=0
-
-TITLE="Demo Library V1.3"
-TARGET="$WINEPREFIX/drive_c/Install/Demo"
-RECORD="$WINEPREFIX/drive_c/record.txt"
-XLOG="$(dirname "$(master_log)")/Demo.txt"
-export TOVU_TEST_SETUP_RECORD='C:\record.txt'
-export WINEDEBUG=-all
+source "$(dirname "$0")/../wizard-lib.sh"
+wizard_scenario wizard_license
+wizard_payload
 
 NEXT=12324
 BACK=12323
@@ -40,9 +23,7 @@ NAME=1060
 LICENSE_NAME="License agreement Maravel AG(EULA)"
 SECURITY_NAME="Confirmation of the security information"
 
-mkdir -p "$WORK/payload" "$WORK/docs"
-cp "$SETUP_EXE" "$WORK/payload/setup.exe"
-printf 'demo product\r\n' >"$WORK/payload/readme.txt"
+mkdir -p "$WORK/docs"
 printf 'END USER LICENSE AGREEMENT\r\nYou may install this demo library on any machine.\r\n' >"$WORK/docs/License.txt"
 printf '{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 {\\b Safety notes}\\par Keep the device dry.\\par}\r\n' \
   >"$WORK/docs/Security.rtf"
@@ -56,20 +37,10 @@ make_package() {
   local name=$1 edit=$2; shift 2
   local entries=()
   for doc in "$@"; do entries+=(--entry "$WORK/docs/$doc"); done
-  sed -e 's/^ExtractPath=.*/ExtractPath=C:\\Install\\Demo/' -e 's/^NoOSCheck=.*/NoOSCheck=1/' \
-    -e 's/^AutoLaunch=.*/AutoLaunch=setup.exe/' -e 's/^AllowChangeTarget=.*/AllowChangeTarget=0/' \
-    -e 's/^CheckAdmin=.*/CheckAdmin=0/' -e 's/^LaunchEXEParams=.*/LaunchEXEParams=\/gui \/exit=0/' \
-    -e 's/^LicenseDialog=0/LicenseDialog=1/' -e "$edit" \
-    "$FIXTURES/Properties_Tovu.ini" >"$WORK/$name.ini"
-  tovupack build --frame "$TOVU_BUILD_DIR/bin/Fennock.exe" --settings "$WORK/$name.ini" \
-    --entry "$FIXTURES/Defaultx.ulf" --entry "$FIXTURES/750TopImage.PNG" --entry "$FIXTURES/750BottomImage.PNG" \
-    "${entries[@]}" --payload "$WORK/payload" --output "$WINEPREFIX/drive_c/$name.exe" >/dev/null
+  wizard_settings "$name" 's/^LicenseDialog=0/LicenseDialog=1/'"
+$edit"
+  wizard_pack "$name" "${entries[@]}" --payload "$WORK/payload"
 }
-quiet() { "$@" >/dev/null; }
-control_line() { ui list "$TITLE" 2>/dev/null | awk -F'\t' -v id="$1" '$1 == id && $3 == 1' | head -1; }
-has_visible() { [ -n "$(control_line "$1")" ]; }
-no_visible() { [ -z "$(control_line "$1")" ]; }
-is_enabled() { [ "$(control_line "$1" | cut -f4)" = 1 ]; }
 is_disabled() { [ "$(control_line "$1" | cut -f4)" = 0 ]; }
 view_text() { ui text "$TITLE" "$VIEW" 2>/dev/null; }
 view_has() { view_text | grep -qF -- "$1"; }
@@ -80,7 +51,6 @@ click_entry() {
   xid=$(gui_xid "$TITLE") || return 1
   xdotool mousemove --window "$xid" 200 $((101 + 16 * $1)) click 1
 }
-setup_runs() { grep -c '^\[run\]' "$RECORD" 2>/dev/null || echo 0; }
 # tick ID 0|1: a click on the box as a person's; the page has handled the
 # click once it answers the next question (its messages come in order).
 tick() { quiet ui check "$TITLE" "$1" "$2" 20000; quiet ui text "$TITLE" "$NAME"; }
