@@ -82,11 +82,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     validator.CheckOS(verdict, language, 1, 1);
     return validator.GetOSMessage();
   });
+  // One setup launcher for the run: the unattended and silent runs call it
+  // from their progress window, the wizard from its pages and its launch
+  // thread.
+  static tovu::CSetupLauncher launcher(platform, log, util, initializer, finish, processLauncher,
+                                       app.GetLaunchHost(), app.GetDeleteListWriter());
   app.SetSetupLauncher([] {
     processLauncher.SetOSVersion(osValidator.MajorVersion, osValidator.MinorVersion);
     tovu::SetContinueLaunchingAll(1);
-    tovu::CSetupLauncher launcher(platform, log, util, initializer, finish, processLauncher, app.GetLaunchHost(),
-                                  app.GetDeleteListWriter());
     launcher.HandleLaunchSetup();
   });
   app.SetUnattendedRunner([](int visible) {
@@ -104,8 +107,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   app.SetConditionSource([](int language) { return validator.CheckConditions(language); });
   app.SetWizardRunner([](const std::vector<tovu::wizard::PageKind>& pages) {
     processLauncher.SetOSVersion(osValidator.MajorVersion, osValidator.MinorVersion);
-    static tovu::CSetupLauncher launcher(platform, log, util, initializer, finish, processLauncher,
-                                         app.GetLaunchHost(), app.GetDeleteListWriter());
     tovu::SetLaunchThreadContext(&launcher, &log);
     tovu::WizardServices services{platform, log, util, initializer, app, messages, validator, finish, slot,
                                   tovu::ExtractPackage, &launcher, &processLauncher};

@@ -145,9 +145,4 @@ bool CFinishPage::OnWizardFinish() {
   return true;
 }
 
-INT_PTR CFinishPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
-  // Enter and the like are the sheet's.
-  return 0;
-}
-
 }  // namespace tovu

@@ -39,8 +39,6 @@ bool EqualsIgnoringCase(const Text& a, const Text& b) {
   return true;
 }
 
-void Sleep(DWORD ms) { ::Sleep(ms); }
-
 int g_conditionRetry = 0;
 
 }  // namespace
@@ -446,7 +444,6 @@ void CTovuSheet::GoBack() {
 }
 
 void CTovuSheet::GoFinish() {
-  modalResult_ = ID_WIZFINISH;
   CWizardPage* page = GetActivePage();
   if (page != nullptr && !page->OnWizardFinish()) return;
   if (!ended_) EndWizard(ID_WIZFINISH);
@@ -471,9 +468,9 @@ int CTovuSheet::ConfirmCancel() {
   const PageKind kind = page != nullptr ? page->Kind() : PageKind::Welcome;
   const bool worker = kind == PageKind::Extraction || kind == PageKind::Installation;
   if (worker) {
-    Sleep(100);
+    ::Sleep(100);
     services_.slot.Hold();
-    Sleep(10);
+    ::Sleep(10);
   }
   if (kind == PageKind::Finish) return 1000;
   const int answer = services_.app.ShowMessageBox(services_.messages.GetMessageText(kMsgReallyCancel), MB_YESNO);

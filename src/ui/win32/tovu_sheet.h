@@ -53,8 +53,8 @@ struct WizardServices {
   CWorkerThreadSlot& slot;
   // The extraction worker's thread procedure (gets the slot).
   LPTHREAD_START_ROUTINE extractWorker = nullptr;
-  // Builds the setup launcher for one launch (the sheet's steps are
-  // connected by the sheet).
+  // The setup launcher of the run; the sheet and the installation page
+  // connect themselves to it for their launch.
   CSetupLauncher* launcher = nullptr;
   // The process launcher: opening the extraction folder on Finish.
   IProcessLauncher* processes = nullptr;
@@ -156,7 +156,6 @@ class CTovuSheet : public ILaunchSheet {
   int closeCommand_ = 1;
   bool ended_ = false;
   INT_PTR result_ = 0;
-  INT_PTR modalResult_ = 0;
 };
 
 }  // namespace tovu

@@ -5,7 +5,6 @@
 #include "settings/messages.h"
 #include "ui/label_fitting.h"
 #include "ui/win32/label_text.h"
-#include "ui/win32/tovu_button.h"
 #include "ui/win32/wizard_support.h"
 
 namespace tovu {
@@ -133,8 +132,6 @@ INT_PTR CWizardPage::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_HELP:
       return TRUE;
-    case WM_WIZARD_BUTTON:
-      return FALSE;
     default:
       return FALSE;
   }

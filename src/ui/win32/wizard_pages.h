@@ -48,7 +48,6 @@ class CExtractorPage : public CWizardPage {
   void OnInitDialog() override;
   void OnSetActive() override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
-  const wizard::ProgressState& GetProgressState() const { return progress_; }
 
  private:
   void SetStatus(int message);
@@ -83,8 +82,6 @@ class CFinishPage : public CWizardPage {
   void OnInitDialog() override;
   void OnSetActive() override;
   bool OnWizardFinish() override;
-  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
-  int GetErrorOutcomeFlag() const { return errorOutcome_; }
 
  private:
   void SetFinishText();
